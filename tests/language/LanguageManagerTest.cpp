@@ -34,6 +34,10 @@ struct LoadFailure {
     bool keepsPath;
 };
 
+void PrintTo(const LoadFailure& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LoadFails : public ::testing::TestWithParam<LoadFailure> {};
 
 TEST_P(LoadFails, ShowsOneFixedMessageAndFails) {

@@ -18,6 +18,10 @@ struct LookupCase {
     std::optional<std::string> expected; // nothing: the key is missing
 };
 
+void PrintTo(const LookupCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ProfileLookup : public ::testing::TestWithParam<LookupCase> {};
 
 TEST_P(ProfileLookup, FindsTheValueAsTheProfileFunctionsDo) {

@@ -15,6 +15,10 @@ struct FormatCase {
     const char* expected;
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Format : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(Format, FormatsOrLeavesTheConversionsAsTheyStand) {
