@@ -4,30 +4,12 @@
 #include "SettingsFolder.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
-#include <memory>
 #include <vector>
 
 using namespace vandrel;
 
 namespace {
-
-// Menus need a QApplication for the whole run.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-
-private:
-    int argc_ = 1;
-    char name_[16] = "settings_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQt =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 constexpr int kFirst = RecentFileList::kFirstCommandId;
 const QString kListKey = QStringLiteral("Software/Quarnweil/Vandrel/Recent Document List/");
