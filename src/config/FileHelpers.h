@@ -4,7 +4,8 @@
 #include <string>
 
 // Whole-file helpers: each call opens the file by name, does one thing and closes it again.
-// None of them reports why it failed; sizes and offsets are 32-bit, as the converter's files are small.
+// None of them reports why it failed; sizes and offsets are 32-bit, as the converter's files are
+// small.
 namespace vandrel {
 
 // True when `path` names an existing regular file that can be opened for reading.
