@@ -30,10 +30,11 @@ public:
     // Raise or lower DTR, raise RTS. Lines a device lacks are silently left alone.
     virtual void setDtr(bool on) = 0;
     virtual void setRts(bool on) = 0;
-    // Drops what is queued in both directions.
-    virtual void clearBuffers() = 0;
-    // Hands on what was written, for at most `timeoutMs`, before a deliberate close.
-    virtual void drainOutput(int timeoutMs) = 0;
+    // Drops what is queued for reading and, with `output`, what waits to be sent.
+    virtual void clearBuffers(bool output) = 0;
+    // Lets what was written leave, for at most `timeoutMs`, before a deliberate close; true when
+    // nothing is left waiting.
+    virtual bool drainOutput(int timeoutMs) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 

@@ -83,14 +83,14 @@ void QtSerialPortDevice::setRts(bool on) {
     port_.clearError();
 }
 
-void QtSerialPortDevice::clearBuffers() {
-    port_.clear(QSerialPort::AllDirections);
+void QtSerialPortDevice::clearBuffers(bool output) {
+    port_.clear(output ? QSerialPort::AllDirections : QSerialPort::Input);
     port_.clearError();
 }
 
-void QtSerialPortDevice::drainOutput(int timeoutMs) {
+bool QtSerialPortDevice::drainOutput(int timeoutMs) {
     if (!port_.isOpen()) {
-        return;
+        return true;
     }
     QDeadlineTimer deadline(timeoutMs);
     while (port_.bytesToWrite() > 0 && !deadline.hasExpired()) {
@@ -98,12 +98,13 @@ void QtSerialPortDevice::drainOutput(int timeoutMs) {
             break;
         }
     }
-    // Then let the driver send what it holds, so the purge before closing loses nothing.
+    // Then let the driver send what it holds.
     int queued = 0;
-    while (!deadline.hasExpired() && ::ioctl(port_.handle(), TIOCOUTQ, &queued) == 0 &&
-           queued > 0) {
+    while (::ioctl(port_.handle(), TIOCOUTQ, &queued) == 0 && queued > 0 &&
+           !deadline.hasExpired()) {
         QThread::usleep(500);
     }
+    return port_.bytesToWrite() == 0 && queued <= 0;
 }
 
 void QtSerialPortDevice::close() {

@@ -18,8 +18,8 @@ public:
     bool setLineSettings(std::uint32_t baudRate) override;
     void setDtr(bool on) override;
     void setRts(bool on) override;
-    void clearBuffers() override;
-    void drainOutput(int timeoutMs) override;
+    void clearBuffers(bool output) override;
+    bool drainOutput(int timeoutMs) override;
     void close() override;
     bool isOpen() const override;
     std::size_t write(std::span<const std::uint8_t> bytes) override;

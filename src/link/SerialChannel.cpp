@@ -103,7 +103,7 @@ PortOpenResult SerialChannel::openPort() {
     if (result != PortOpenResult::Opened) {
         return result;
     }
-    device_->clearBuffers();
+    device_->clearBuffers(true);
     if (!device_->setLineSettings(baudRate_)) {
         device_->close();
         return PortOpenResult::SettingsRefused;
@@ -148,9 +148,11 @@ void SerialChannel::feedReceived(std::span<const std::uint8_t> bytes) {
 
 void SerialChannel::closePort(bool deliberate) {
     if (deliberate && device_->isOpen()) {
-        device_->drainOutput(kDrainLimitMs);
+        // Frames written before a stop must reach the converter: the output queue is purged only
+        // when it would not drain (else closing would wait for it), never under bytes in transit.
+        const bool drained = device_->drainOutput(kDrainLimitMs);
         device_->setDtr(false);
-        device_->clearBuffers();
+        device_->clearBuffers(!drained);
     }
     device_->close();
     open_ = false;
