@@ -21,7 +21,9 @@ QtSerialPortDevice::QtSerialPortDevice() {
                      [this](QSerialPort::SerialPortError error) { onError(error); });
 }
 
-QtSerialPortDevice::~QtSerialPortDevice() { close(); }
+QtSerialPortDevice::~QtSerialPortDevice() {
+    close();
+}
 
 void QtSerialPortDevice::setHandlers(std::function<void()> onReadyRead,
                                      std::function<void()> onGone) {
@@ -60,14 +62,14 @@ PortOpenResult QtSerialPortDevice::open(const QString& devicePath) {
 }
 
 bool QtSerialPortDevice::setLineSettings(std::uint32_t baudRate) {
-    if (baudRate == 0 || baudRate > static_cast<std::uint32_t>(std::numeric_limits<qint32>::max())) {
+    if (baudRate == 0 ||
+        baudRate > static_cast<std::uint32_t>(std::numeric_limits<qint32>::max())) {
         return false;
     }
-    const bool ok = port_.setBaudRate(static_cast<qint32>(baudRate)) &&
-                    port_.setDataBits(QSerialPort::Data8) &&
-                    port_.setParity(QSerialPort::NoParity) &&
-                    port_.setStopBits(QSerialPort::TwoStop) &&
-                    port_.setFlowControl(QSerialPort::NoFlowControl);
+    const bool ok =
+        port_.setBaudRate(static_cast<qint32>(baudRate)) && port_.setDataBits(QSerialPort::Data8) &&
+        port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::TwoStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.clearError();
     return ok;
 }
@@ -115,14 +117,16 @@ void QtSerialPortDevice::close() {
     lossPending_ = false;
 }
 
-bool QtSerialPortDevice::isOpen() const { return port_.isOpen(); }
+bool QtSerialPortDevice::isOpen() const {
+    return port_.isOpen();
+}
 
 std::size_t QtSerialPortDevice::write(std::span<const std::uint8_t> bytes) {
     if (!port_.isOpen()) {
         return 0;
     }
-    const qint64 n = port_.write(reinterpret_cast<const char*>(bytes.data()),
-                                 static_cast<qint64>(bytes.size()));
+    const qint64 n =
+        port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 

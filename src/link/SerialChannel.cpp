@@ -14,7 +14,9 @@ SerialChannel::SerialChannel(PortDeviceFactory makeDevice)
     }
 }
 
-SerialChannel::~SerialChannel() { stop(); }
+SerialChannel::~SerialChannel() {
+    stop();
+}
 
 void SerialChannel::setFrameHandler(FrameHandler onFrame) {
     std::lock_guard guard(lock_);
@@ -67,7 +69,8 @@ void SerialChannel::stopLocked() {
     stopRequested_ = true;
     // Queued behind every frame posted so far, so those are written first.
     SerialIoWorker* worker = worker_;
-    QMetaObject::invokeMethod(worker, [worker] { worker->finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        worker, [worker] { worker->finish(); }, Qt::QueuedConnection);
     thread_->wait();
     thread_.reset();
     worker_ = nullptr;
@@ -77,7 +80,9 @@ void SerialChannel::stopLocked() {
     completed_.clear();
 }
 
-bool SerialChannel::isOpen() const { return open_; }
+bool SerialChannel::isOpen() const {
+    return open_;
+}
 
 bool SerialChannel::postFrame(FramePtr frame) {
     std::lock_guard control(controlMutex_);

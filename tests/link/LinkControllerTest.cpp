@@ -12,7 +12,9 @@ using namespace vandrel;
 
 namespace {
 
-QString qpath(const std::string& path) { return QString::fromStdString(path); }
+QString qpath(const std::string& path) {
+    return QString::fromStdString(path);
+}
 
 // The window and the settings around the link.
 class RecordingHost final : public LinkHost {
@@ -77,8 +79,7 @@ TEST_F(LinkControllerTest, LinkCheck) {
          true},
         {"nothing configured, Cancel", false, "", std::nullopt, false, true, std::nullopt, false},
         {"nothing configured, chosen", false, "", n.other, true, true, n.other, false},
-        {"nothing configured, chosen missing", false, "", n.missing, false, true, n.missing,
-         true},
+        {"nothing configured, chosen missing", false, "", n.missing, false, true, n.missing, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -43,7 +43,9 @@ PtyPair::PtyPair() {
     slavePath_ = name;
 }
 
-PtyPair::~PtyPair() { closeMaster(); }
+PtyPair::~PtyPair() {
+    closeMaster();
+}
 
 void PtyPair::closeMaster() {
     if (master_ >= 0) {
@@ -92,8 +94,12 @@ std::vector<std::uint8_t> PtyPair::read(std::size_t n, std::chrono::milliseconds
     return out;
 }
 
-std::size_t threadCount() { return entriesIn("/proc/self/task"); }
-std::size_t descriptorCount() { return entriesIn("/proc/self/fd") - 1; } // less opendir's own
+std::size_t threadCount() {
+    return entriesIn("/proc/self/task");
+}
+std::size_t descriptorCount() {
+    return entriesIn("/proc/self/fd") - 1;
+} // less opendir's own
 
 std::function<void(vandrel::ReceivedFrame)> FrameCollector::handler() {
     return [this](vandrel::ReceivedFrame received) {
@@ -105,7 +111,7 @@ std::function<void(vandrel::ReceivedFrame)> FrameCollector::handler() {
 }
 
 std::vector<std::vector<std::uint8_t>> FrameCollector::waitFor(std::size_t n,
-                                                              std::chrono::milliseconds timeout) {
+                                                               std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
     changed_.wait_for(lock, timeout, [&] { return frames_.size() >= n; });
     return frames_;
@@ -132,7 +138,8 @@ PortHolderProcess::~PortHolderProcess() {
     }
 }
 
-std::vector<std::uint8_t> sealedFrame(std::uint8_t type, std::initializer_list<std::uint8_t> payload) {
+std::vector<std::uint8_t> sealedFrame(std::uint8_t type,
+                                      std::initializer_list<std::uint8_t> payload) {
     vandrel::ProtocolFrame frame;
     frame.bytes[0] = type;
     frame.bytes[1] = static_cast<std::uint8_t>(payload.size());

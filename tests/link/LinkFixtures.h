@@ -1,12 +1,12 @@
 #pragma once
 
 #include <chrono>
-#include <functional>
-#include <initializer_list>
-#include <memory>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <span>
 #include <string>
@@ -60,7 +60,8 @@ class FrameCollector {
 public:
     std::function<void(vandrel::ReceivedFrame)> handler();
     // Waits until at least `n` frames came or `timeout` passed; returns all so far.
-    std::vector<std::vector<std::uint8_t>> waitFor(std::size_t n, std::chrono::milliseconds timeout);
+    std::vector<std::vector<std::uint8_t>> waitFor(std::size_t n,
+                                                   std::chrono::milliseconds timeout);
 
 private:
     std::mutex mutex_;
@@ -84,7 +85,8 @@ private:
 };
 
 // Frames as the converter would send them.
-std::vector<std::uint8_t> sealedFrame(std::uint8_t type, std::initializer_list<std::uint8_t> payload);
+std::vector<std::uint8_t> sealedFrame(std::uint8_t type,
+                                      std::initializer_list<std::uint8_t> payload);
 // A sealed frame whose payload is `n` bytes of `fill`, as one field.
 std::vector<std::uint8_t> filledFrame(std::size_t n, std::uint8_t fill);
 vandrel::FramePtr framePtr(const std::vector<std::uint8_t>& bytes);

@@ -15,7 +15,9 @@ using namespace vandrel;
 
 namespace {
 
-QString qpath(const std::string& path) { return QString::fromStdString(path); }
+QString qpath(const std::string& path) {
+    return QString::fromStdString(path);
+}
 
 TEST(PortDiscovery, ListsFreeAndHeldPortsOnlyInTheGivenOrder) {
     TempDir dir;
@@ -34,9 +36,14 @@ TEST(PortDiscovery, ListsFreeAndHeldPortsOnlyInTheGivenOrder) {
     ASSERT_TRUE(channel.start(qpath(heldByUs.slavePath()), 115200).started());
 
     const QStringList candidates = {
-        qpath(dir.file("usb-free-if00")), qpath(free.slavePath()),  qpath(dir.file("missing")),
-        qpath(heldElsewhere.slavePath()), qpath(dir.file("plain")), qpath(heldByUs.slavePath()),
-        qpath(gonePath),                  QStringLiteral("/dev/null"),
+        qpath(dir.file("usb-free-if00")),
+        qpath(free.slavePath()),
+        qpath(dir.file("missing")),
+        qpath(heldElsewhere.slavePath()),
+        qpath(dir.file("plain")),
+        qpath(heldByUs.slavePath()),
+        qpath(gonePath),
+        QStringLiteral("/dev/null"),
     };
     const QStringList expected = {
         qpath(dir.file("usb-free-if00")),

@@ -33,14 +33,16 @@ template <typename Pred> bool eventually(Pred pred, std::chrono::milliseconds li
     return true;
 }
 
-QString qpath(const std::string& path) { return QString::fromStdString(path); }
+QString qpath(const std::string& path) {
+    return QString::fromStdString(path);
+}
 
 std::vector<std::vector<std::uint8_t>> sampleFrames() {
     return {
-        {0xA1, 0x02, 0x15, 0x00, 0x48},      // get system info
-        filledFrame(128, 0x7E),              // every byte escaped
-        filledFrame(195, 0x11),              // 200 bytes, nothing escaped: several pieces
-        filledFrame(252, 0xCD),              // the longest frame received, escapes throughout
+        {0xA1, 0x02, 0x15, 0x00, 0x48},        // get system info
+        filledFrame(128, 0x7E),                // every byte escaped
+        filledFrame(195, 0x11),                // 200 bytes, nothing escaped: several pieces
+        filledFrame(252, 0xCD),                // the longest frame received, escapes throughout
         sealedFrame(0xA2, {0x7A, 0x01, 0x10}), // flags and escape look-alikes
     };
 }
@@ -106,9 +108,9 @@ TEST(SerialChannelPty, PathsThatNameNoPortAreNotFoundAndLeaveNothingRunning) {
     std::ofstream(dir.file("plain")) << "not a port";
     std::filesystem::create_symlink(dir.file("nowhere"), dir.file("dangling"));
     const std::size_t threadsBefore = threadCount();
-    for (const std::string& path : {dir.file("missing"), dir.file("plain"), dir.path().string(),
-                                   dir.file("dangling"), std::string("/dev/null"),
-                                   std::string("ttyNoSuchPort")}) {
+    for (const std::string& path :
+         {dir.file("missing"), dir.file("plain"), dir.path().string(), dir.file("dangling"),
+          std::string("/dev/null"), std::string("ttyNoSuchPort")}) {
         SCOPED_TRACE(path);
         SerialChannel channel;
         const ChannelStartResult r = channel.start(qpath(path), kBaud);

@@ -2,8 +2,8 @@
 #include "LinkFixtures.h"
 
 #include "link/PortDevice.h"
-#include "protocol/FrameWire.h"
 #include "link/SerialChannel.h"
+#include "protocol/FrameWire.h"
 
 #include <QObject>
 
@@ -175,8 +175,8 @@ TEST_F(ScriptedChannel, FramesGoOutInPiecesWithAPauseAfterEach) {
 
 TEST_F(ScriptedChannel, OpenFailuresAreReportedAndLeaveTheChannelStopped) {
     const std::size_t threadsBefore = threadCount();
-    for (PortOpenResult failure : {PortOpenResult::NotFound, PortOpenResult::AccessDenied,
-                                   PortOpenResult::OtherError}) {
+    for (PortOpenResult failure :
+         {PortOpenResult::NotFound, PortOpenResult::AccessDenied, PortOpenResult::OtherError}) {
         script.openResults = {failure};
         const ChannelStartResult r = channel.start("ttyUSB0", 115200);
         EXPECT_EQ(r.open, failure);
@@ -194,8 +194,8 @@ TEST_F(ScriptedChannel, OpenFailuresAreReportedAndLeaveTheChannelStopped) {
 TEST_F(ScriptedChannel, OpenConfiguresTheLineAndStopClosesItAfterTheLastFrame) {
     // Written frames leave before DTR drops; the output queue is purged only when it is stuck.
     const std::vector<std::pair<bool, std::vector<std::string>>> cases = {
-        {false, {"open", "clear", "line", "dtr+", "rts+", "write", "drain", "dtr-", "clear-in",
-                 "close"}},
+        {false,
+         {"open", "clear", "line", "dtr+", "rts+", "write", "drain", "dtr-", "clear-in", "close"}},
         {true,
          {"open", "clear", "line", "dtr+", "rts+", "write", "drain", "dtr-", "clear", "close"}},
     };
