@@ -20,6 +20,8 @@ public:
 
     int delayMs = 10;
     int silentPerStep = 0;
+    // Which steps stay silent for `silentPerStep` copies; all when unset.
+    std::function<bool(const vandrel::ProtocolFrame&)> silenceStep;
     bool silent = false;
     // A custom answer wins over the built-in ones; return null to fall back to them.
     std::function<vandrel::FramePtr(const vandrel::ProtocolFrame&)> custom;
@@ -51,7 +53,8 @@ private:
             copiesOfStep_ = 0;
         }
         ++copiesOfStep_;
-        if (silent || copiesOfStep_ <= silentPerStep) {
+        const bool chosen = !silenceStep || silenceStep(request);
+        if (silent || (chosen && copiesOfStep_ <= silentPerStep)) {
             return;
         }
         vandrel::FramePtr answer = custom ? custom(request) : nullptr;
