@@ -163,8 +163,8 @@ TEST(DeviceSessionTiming, TimeoutResendTable) {
         const char* resent; // "" = nothing is sent
     };
     const ResendCase cases[] = {
-        {"Ready without a pending bit sends nothing", [](auto& r) { r.session.state = SessionState::Ready; },
-         ""},
+        {"Ready without a pending bit sends nothing",
+         [](auto& r) { r.session.state = SessionState::Ready; }, ""},
         {"Initial sends nothing", [](auto& r) { r.session.state = SessionState::Initial; }, ""},
         {"Failed sends nothing", [](auto& r) { r.session.state = SessionState::Failed; }, ""},
         {"cancel wins over the chunk",
@@ -263,10 +263,12 @@ bool hasField(const ProtocolFrame& f, std::uint8_t t, Bytes value) {
 }
 
 const BudgetStep kBudgetSteps[] = {
-    {"SystemInfo", [](auto& r, auto&, auto&) { r.session.requestSystemInfo(); },
+    {"SystemInfo",
+     [](auto& r, auto&, auto&) { r.session.requestSystemInfo(); },
      [](const ProtocolFrame& f) { return hasField(f, 0x15, {}); },
      {SessionProgress::SystemInfoEnded, 1}},
-    {"MonitorOn", [](auto& r, auto&, auto&) { r.session.requestMonitor(true); },
+    {"MonitorOn",
+     [](auto& r, auto&, auto&) { r.session.requestMonitor(true); },
      [](const ProtocolFrame& f) { return hasField(f, 0x31, {}); },
      {SessionProgress::MonitorEnded, 1}},
     {"PasswordChange",
@@ -274,10 +276,15 @@ const BudgetStep kBudgetSteps[] = {
          r.host.changeDialog = PasswordChangeTexts{"n", "o"};
          r.session.requestPasswordChange("n", "o");
      },
-     [](const ProtocolFrame& f) { return hasField(f, 0x28, {'n', 0}); },
+     [](const ProtocolFrame& f) {
+         return hasField(f, 0x28, {'n', 0});
+     },
      {SessionProgress::PasswordChangeEnded, 1}},
-    {"ConfigReadPacket2", [](auto& r, auto&, auto&) { r.session.requestConfigRead(false); },
-     [](const ProtocolFrame& f) { return hasField(f, 0x46, {0x03, 0x81, 0x00}); },
+    {"ConfigReadPacket2",
+     [](auto& r, auto&, auto&) { r.session.requestConfigRead(false); },
+     [](const ProtocolFrame& f) {
+         return hasField(f, 0x46, {0x03, 0x81, 0x00});
+     },
      {SessionProgress::ConfigReadEnded, 1}},
     {"ConfigWritePacket4",
      [](auto& r, auto&, auto&) {
@@ -285,7 +292,9 @@ const BudgetStep kBudgetSteps[] = {
          image.fill(0x33);
          r.session.requestConfigWrite(&image, false);
      },
-     [](const ProtocolFrame& f) { return hasField(f, 0x46, {0x03, 0x82, 0x00}); },
+     [](const ProtocolFrame& f) {
+         return hasField(f, 0x46, {0x03, 0x82, 0x00});
+     },
      {SessionProgress::ConfigWriteEnded, 1}},
     {"FlashChunk1",
      [](auto& r, auto&, auto& dir) {
@@ -293,7 +302,9 @@ const BudgetStep kBudgetSteps[] = {
          r.session.useFirmwareFile(dir.file("fw.bin"));
          r.session.requestFlashStart();
      },
-     [](const ProtocolFrame& f) { return hasField(f, 0x26, {0, 0, 0x80}); },
+     [](const ProtocolFrame& f) {
+         return hasField(f, 0x26, {0, 0, 0x80});
+     },
      {SessionProgress::FlashLoadEnded, 1}},
     {"FlashBlock1",
      [](auto& r, auto& conv, auto& dir) {
@@ -301,7 +312,9 @@ const BudgetStep kBudgetSteps[] = {
          r.session.useImageFile(dir.file("image.bin"));
          r.session.requestFlashReadStart();
      },
-     [](const ProtocolFrame& f) { return hasField(f, 0x46, {0, 0, 0x80}); },
+     [](const ProtocolFrame& f) {
+         return hasField(f, 0x46, {0, 0, 0x80});
+     },
      {SessionProgress::FlashReadEnded, 1}},
 };
 

@@ -79,9 +79,9 @@ private:
         using namespace vandrel;
         using rig::makeFrame;
         const std::uint8_t A2 = kFrameTypePositive;
-        for (std::uint8_t simple : {tag::MonitorOn, tag::MonitorOff, tag::MonitorText,
-                                    tag::NewPassword, tag::Reset, tag::FlashStart, tag::FlashStop,
-                                    tag::FlashCancel}) {
+        for (std::uint8_t simple :
+             {tag::MonitorOn, tag::MonitorOff, tag::MonitorText, tag::NewPassword, tag::Reset,
+              tag::FlashStart, tag::FlashStop, tag::FlashCancel}) {
             if (has(request, simple)) {
                 return makeFrame(A2, {{simple, {}}});
             }
@@ -93,9 +93,9 @@ private:
         }
         if (has(request, tag::FlashReadStart)) {
             const std::uint32_t size = static_cast<std::uint32_t>(flashImage.size()) - 128;
-            return makeFrame(A2, {{tag::FlashReadStart,
-                                   {std::uint8_t(size >> 16), std::uint8_t(size >> 8),
-                                    std::uint8_t(size)}}});
+            return makeFrame(
+                A2, {{tag::FlashReadStart,
+                      {std::uint8_t(size >> 16), std::uint8_t(size >> 8), std::uint8_t(size)}}});
         }
         const auto address = frameFindField(request, tag::Address);
         const std::uint32_t at = address ? fieldAddress24(*address) : 0;
@@ -117,18 +117,19 @@ private:
             if (!includeBlockAddress) {
                 return makeFrame(A2, {{tag::Read, block}});
             }
-            return makeFrame(A2, {{tag::Read, block},
-                                  {tag::Address, rig::Bytes(address->value.begin(),
-                                                            address->value.end())}});
+            return makeFrame(
+                A2, {{tag::Read, block},
+                     {tag::Address, rig::Bytes(address->value.begin(), address->value.end())}});
         }
         if (has(request, tag::FlashData)) {
             const auto data = frameFindField(request, tag::FlashData);
             const auto offset = frameFindField(request, tag::FlashOffset);
             const std::uint32_t o = fieldAddress24(*offset);
-            chunks[o] = data->value.size() == 1 ? rig::Bytes(128, data->value[0])
-                                                : rig::Bytes(data->value.begin(), data->value.end());
-            return makeFrame(A2, {{tag::FlashOffset, rig::Bytes(offset->value.begin(),
-                                                                offset->value.end())}});
+            chunks[o] = data->value.size() == 1
+                            ? rig::Bytes(128, data->value[0])
+                            : rig::Bytes(data->value.begin(), data->value.end());
+            return makeFrame(
+                A2, {{tag::FlashOffset, rig::Bytes(offset->value.begin(), offset->value.end())}});
         }
         return nullptr;
     }
