@@ -33,19 +33,22 @@ SimTime WireLink::byteTime(std::size_t bytes) const {
                    faults_.baudRate};
 }
 
-void WireLink::receiveBytes(std::span<const std::uint8_t> bytes) {
-    if (faults_.baudRate == 0) {
-        byteArrival_ = scheduler_.now();
-        assembler_.feed(bytes);
-        return;
+void WireLink::startBurstIfIdle(Direction& direction) const {
+    const SimTime now = scheduler_.now();
+    if (crossed(direction, 0) <= now) {
+        direction.burstStart = now;
+        direction.burstBytes = 0;
     }
+}
+
+void WireLink::receiveBytes(std::span<const std::uint8_t> bytes) {
     // The line carries one byte per byte time, however fast the bytes were handed over.
-    SimTime start = std::max(scheduler_.now(), rxFree_);
+    startBurstIfIdle(rx_);
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-        byteArrival_ = start + byteTime(i + 1);
+        byteArrival_ = crossed(rx_, i + 1);
         assembler_.feed(bytes[i]);
     }
-    rxFree_ = start + byteTime(bytes.size());
+    rx_.burstBytes += bytes.size();
 }
 
 void WireLink::onAssembled(ReceivedFrame received) {
@@ -79,9 +82,9 @@ void WireLink::sendFrame(const ProtocolFrame& frame) {
     }
     frameStuff(sent.frameBytes(), *wire);
 
-    const SimTime start = std::max(scheduler_.now(), txFree_);
-    txFree_ = start + byteTime(wire->size());
-    scheduler_.at(txFree_, [this, wire] {
+    startBurstIfIdle(tx_);
+    tx_.burstBytes += wire->size();
+    scheduler_.at(crossed(tx_, 0), [this, wire] {
         if (output_) {
             output_(*wire);
         }

@@ -44,6 +44,19 @@ public:
     unsigned framesCorrupted() const { return framesCorrupted_; }
 
 private:
+    // One direction of the line: bytes back to back since it last fell idle, so that times are
+    // computed from the start of a burst and do not drift by rounding.
+    struct Direction {
+        SimTime burstStart{0};
+        std::size_t burstBytes = 0;
+    };
+    // A new burst starts when the line has carried everything handed to it so far.
+    void startBurstIfIdle(Direction& direction) const;
+    // When the burst plus `more` bytes has crossed the line.
+    SimTime crossed(const Direction& direction, std::size_t more) const {
+        return direction.burstStart + byteTime(direction.burstBytes + more);
+    }
+
     void onAssembled(ReceivedFrame received);
 
     ModelScheduler& scheduler_;
@@ -52,8 +65,8 @@ private:
     LineFaults faults_;
     FrameAssembler assembler_;
 
-    SimTime rxFree_{0};      // when the receive direction has carried everything so far
-    SimTime txFree_{0};      // likewise for sending
+    Direction rx_;
+    Direction tx_;
     SimTime byteArrival_{0}; // arrival of the byte being fed to the assembler
     unsigned framesAssembled_ = 0;
     unsigned framesDelivered_ = 0;
