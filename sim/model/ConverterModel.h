@@ -52,7 +52,7 @@ struct ModelSettings {
     SimTime codeDelay = 200ms;        // loader acknowledged → "Restart code"
     SimTime eventRepeat = 2000ms;     // an unacknowledged restart event goes out again
     unsigned eventSends = 4;          // after that many sends the converter goes on regardless
-    SimTime programmingTime = 2500ms; // FLASH loading stopped → restart with the new firmware
+    SimTime programmingTime = 5000ms; // FLASH loading stopped → restart with the new firmware
     SimTime monitorPeriod = 1000ms;   // monitor text while monitoring is on
 };
 

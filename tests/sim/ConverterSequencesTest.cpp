@@ -128,7 +128,7 @@ TEST(ConverterFlash, LoaderWaitingForFirmwareTakesAnImageAndRestartsIntoIt) {
     EXPECT_EQ(f.model.flashImage(), padded(image));
     EXPECT_FALSE(f.model.firmwareMissing());
 
-    EXPECT_EQ(f.after(2500ms), std::vector<Bytes>{loaderEvent(restart_code::AfterLoading)});
+    EXPECT_EQ(f.after(5000ms), std::vector<Bytes>{loaderEvent(restart_code::AfterLoading)});
     EXPECT_EQ(f.host.exchange({{0x12, {restart_code::AfterLoading}}}, 0xA2),
               std::vector<Bytes>{kPartitionReport});
     EXPECT_EQ(f.after(200ms), std::vector<Bytes>{codeEvent(restart_code::AfterLoading, "F9")});
