@@ -52,6 +52,7 @@ constexpr int StatusMonitorOff = 421;
 // Wait dialog while the converter restarts
 constexpr int WaitNote = 120;
 constexpr int WaitRestarting = 122;
+constexpr int RestartTimedOut = 123; // the converter did not come back after a reset
 
 // Firmware FLASH loading and downloading
 constexpr int FirmwareOpenTitle = 200;
@@ -73,6 +74,8 @@ constexpr int ConverterWantsFirmware = 250;
 constexpr int LogFilter = 303;
 constexpr int SearchCaption = 304;
 constexpr int SearchNotFoundFormat = 305; // s: the search text
+constexpr int FindMatchCase = 306;
+constexpr int FindWholeWord = 307;
 constexpr int MonitorTab = 400;           // tab text and caption of the save-log question
 constexpr int SaveLogTitle = 401;
 constexpr int SaveLogQuestion = 402;
@@ -312,6 +315,7 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, StatusMonitorOff, ""},
     {Section::Strings, WaitNote, ""},
     {Section::Strings, WaitRestarting, ""},
+    {Section::Strings, RestartTimedOut, ""},
     {Section::Strings, FirmwareOpenTitle, ""},
     {Section::Strings, ImageSaveTitle, ""},
     {Section::Strings, FirmwareFilter, ""},
@@ -329,6 +333,8 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, LogFilter, ""},
     {Section::Strings, SearchCaption, ""},
     {Section::Strings, SearchNotFoundFormat, "s"},
+    {Section::Strings, FindMatchCase, ""},
+    {Section::Strings, FindWholeWord, ""},
     {Section::Strings, MonitorTab, ""},
     {Section::Strings, SaveLogTitle, ""},
     {Section::Strings, SaveLogQuestion, ""},
