@@ -1,0 +1,184 @@
+#include "shell/app/DocumentCommands.h"
+
+#include "config/ConverterConfig.h"
+#include "configview/ConfigView.h"
+#include "language/TextIds.h"
+#include "settings/RecentFileList.h"
+#include "settings/RegistryStore.h"
+#include "shell/app/AppCore.h"
+#include "shell/app/DialogRunner.h"
+#include "shell/app/FrameContext.h"
+#include "shell/ui/Prompter.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+
+namespace vandrel {
+
+namespace {
+constexpr int kMaxDroppedPath = 259;
+}
+
+QString DocumentCommands::documentName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+QString DocumentCommands::folderOf(const QString& path) {
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+void DocumentCommands::onFileNew() {
+    if (!frame_.view->QuerySave()) {
+        return;
+    }
+    frame_.view->OpenDocument();
+    frame_.setDocumentName(frame_.core.language.Text(text::UntitledDocument));
+}
+
+void DocumentCommands::onFileOpen() {
+    if (!frame_.view->QuerySave()) {
+        return;
+    }
+    switch (frame_.dialogRunner->chooseSource(SourceMode::Open)) {
+    case SourceChoice::Converter:
+        frame_.core.session.requestConfigRead(false);
+        return;
+    case SourceChoice::File:
+        break;
+    default:
+        return;
+    }
+    const LanguageManager& language = frame_.core.language;
+    FileDialogRequest request;
+    request.title = language.Text(text::ConfigOpenTitle);
+    request.filter = language.Text(text::ConfigFilter);
+    request.filterIndex = filterIndex_;
+    request.folder = frame_.core.windowSettings.browsePathData;
+    const std::optional<FileChoice> chosen = frame_.prompter.getOpenFileName(request);
+    if (!chosen) {
+        return;
+    }
+    if (frame_.view->OpenDocument(chosen->path)) {
+        remember(chosen->path);
+    }
+    filterIndex_ = chosen->filterIndex;
+    frame_.core.windowSettings.browsePathData = folderOf(chosen->path);
+}
+
+void DocumentCommands::stampPassword() {
+    auto* field = frame_.core.config.bytes.data() + ConfigOffset::password;
+    std::memset(field, 0, ConfigSize::password);
+    const std::string& password = frame_.core.session.accessPassword;
+    std::memcpy(field, password.data(), std::min(password.size(), ConfigSize::password));
+}
+
+void DocumentCommands::onFileSave() {
+    if (!frame_.saveEnabled()) {
+        QApplication::beep();
+        return;
+    }
+    if (!frame_.view->CollectPage()) {
+        return;
+    }
+    stampPassword();
+    switch (frame_.dialogRunner->chooseSource(SourceMode::Save)) {
+    case SourceChoice::Converter: {
+        ConfigImage image;
+        std::copy(frame_.core.config.bytes.begin(), frame_.core.config.bytes.end(), image.begin());
+        frame_.core.session.requestConfigWrite(&image, false);
+        return;
+    }
+    case SourceChoice::File:
+        saveThroughDialog();
+        return;
+    default:
+        return;
+    }
+}
+
+void DocumentCommands::onSaveToFile() {
+    if (!frame_.view->CollectPage()) {
+        return;
+    }
+    stampPassword();
+    if (!frame_.view->filePath().isEmpty()) {
+        frame_.view->SaveDocument();
+        return;
+    }
+    saveThroughDialog();
+}
+
+void DocumentCommands::saveThroughDialog() {
+    const LanguageManager& language = frame_.core.language;
+    FileDialogRequest request;
+    request.title = language.Text(text::ConfigSaveTitle);
+    request.filter = language.Text(text::ConfigFilter);
+    request.defaultSuffix = QStringLiteral("DAT");
+    request.fileName = frame_.view->filePath();
+    request.filterIndex = filterIndex_;
+    request.folder = frame_.core.windowSettings.browsePathData;
+    request.confirmOverwrite = true;
+    const std::optional<FileChoice> chosen = frame_.prompter.getSaveFileName(request);
+    if (!chosen) {
+        return;
+    }
+    if (frame_.view->SaveDocument(chosen->path)) {
+        remember(chosen->path);
+    }
+    filterIndex_ = chosen->filterIndex;
+    frame_.core.windowSettings.browsePathData = folderOf(chosen->path);
+}
+
+void DocumentCommands::remember(const QString& path) {
+    frame_.recent->add(path);
+    frame_.recent->writeToRegistry(kSettingsKeyPath);
+    frame_.setDocumentName(documentName(path));
+}
+
+void DocumentCommands::onFileClose() {
+    if (!frame_.view->QuerySave()) {
+        return;
+    }
+    frame_.view->CloseDocument();
+    frame_.setDocumentName(QString());
+}
+
+void DocumentCommands::onRecentFile(int commandId) {
+    if (!frame_.view->QuerySave()) {
+        return;
+    }
+    RecentFileList& recent = *frame_.recent;
+    const std::optional<int> index = recent.indexForCommand(commandId);
+    if (!index) {
+        return;
+    }
+    const QString path = recent.entries().at(*index);
+    if (frame_.view->OpenDocument(path)) {
+        recent.moveToNewest(*index); // rebuilds the menu
+        recent.writeToRegistry(kSettingsKeyPath);
+        frame_.setDocumentName(documentName(path));
+        return;
+    }
+    recent.removeAt(*index); // rebuilds the menu
+    recent.writeToRegistry(kSettingsKeyPath);
+}
+
+void DocumentCommands::onDropFiles(const QStringList& paths) {
+    if (paths.isEmpty()) {
+        return;
+    }
+    const QString path = paths.first().left(kMaxDroppedPath);
+    // Cancel at the save question keeps the document: the drop must not discard its changes.
+    if (!frame_.view->QuerySave()) {
+        return;
+    }
+    if (frame_.view->OpenDocument(path)) {
+        remember(path);
+    }
+}
+
+} // namespace vandrel

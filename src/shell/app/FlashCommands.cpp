@@ -1,0 +1,113 @@
+#include "shell/app/FlashCommands.h"
+
+#include "language/TextIds.h"
+#include "protocol/FirmwareFile.h"
+#include "shell/app/AppCore.h"
+#include "shell/app/BusyState.h"
+#include "shell/app/DocumentCommands.h"
+#include "shell/app/FlashProgressDialog.h"
+#include "shell/app/FrameContext.h"
+#include "shell/app/WaitDialog.h"
+#include "shell/ui/Prompter.h"
+
+namespace vandrel {
+
+bool FlashCommands::chooseFirmware() {
+    const LanguageManager& language = frame_.core.language;
+    FileDialogRequest request;
+    request.title = language.Text(text::FirmwareOpenTitle);
+    request.filter = language.Text(text::FirmwareFilter);
+    request.filterIndex = filterIndex_;
+    request.folder = frame_.core.windowSettings.browsePathCode;
+    const std::optional<FileChoice> chosen = frame_.prompter.getOpenFileName(request);
+    if (!chosen) {
+        return false;
+    }
+    filterIndex_ = chosen->filterIndex;
+    frame_.core.windowSettings.browsePathCode = DocumentCommands::folderOf(chosen->path);
+    frame_.core.session.useFirmwareFile(chosen->path.toStdString());
+    return true;
+}
+
+bool FlashCommands::confirmFirmware() {
+    const LanguageManager& language = frame_.core.language;
+    std::string version;
+    if (!checkFirmwareHeader(frame_.core.session.flashFilePath, version)) {
+        language.MessageBox(text::FirmwareFileInvalid, text::CaptionError,
+                            MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
+        return false;
+    }
+    const int answer =
+        language.FormatMessageBox(text::FlashLoadConfirmFormat, text::FlashLoadTitle,
+                                  MessageStyle{MessageButtons::YesNo, MessageIcon::Warning},
+                                  {FormatArg(QString::fromStdString(version))});
+    return answer == ResultYes;
+}
+
+void FlashCommands::runProgress(int mode) {
+    auto* dialog =
+        new FlashProgressDialog(static_cast<FlashProgressDialog::Mode>(mode), frame_.core.language,
+                                frame_.core.session, frame_.window);
+    frame_.dialogs.progress = dialog;
+    frame_.busy->enter();
+    frame_.prompter.runDialog(*dialog);
+    frame_.busy->leave();
+    frame_.dialogs.progress = nullptr;
+    delete dialog;
+    frame_.refresh();
+}
+
+void FlashCommands::onFlashLoad() {
+    if (!chooseFirmware() || !confirmFirmware()) {
+        return;
+    }
+    if (!frame_.core.session.requestFlashStart()) {
+        return;
+    }
+    runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
+}
+
+void FlashCommands::onFlashDownload() {
+    const LanguageManager& language = frame_.core.language;
+    FileDialogRequest request;
+    request.title = language.Text(text::ImageSaveTitle);
+    request.filter = language.Text(text::FirmwareFilter);
+    request.defaultSuffix = QStringLiteral("BIN");
+    request.filterIndex = filterIndex_;
+    request.folder = frame_.core.windowSettings.browsePathCode;
+    request.confirmOverwrite = true;
+    const std::optional<FileChoice> chosen = frame_.prompter.getSaveFileName(request);
+    if (!chosen) {
+        return;
+    }
+    filterIndex_ = chosen->filterIndex;
+    frame_.core.windowSettings.browsePathCode = DocumentCommands::folderOf(chosen->path);
+    if (!frame_.core.session.useImageFile(chosen->path.toStdString())) {
+        language.MessageBox(text::FlashDownloadFailed, text::CaptionError,
+                            MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
+        return;
+    }
+    if (!frame_.core.session.requestFlashReadStart()) {
+        return;
+    }
+    runProgress(static_cast<int>(FlashProgressDialog::Mode::Downloading));
+}
+
+void FlashCommands::onConverterWantsFirmware() {
+    DeviceSession& session = frame_.core.session;
+    frame_.busy->leave();
+    if (frame_.dialogs.wait) {
+        frame_.dialogs.wait->finish();
+    }
+    frame_.core.language.MessageBox(text::ConverterWantsFirmware, text::CaptionError,
+                                    MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
+    if (!chooseFirmware() || !confirmFirmware()) {
+        session.requestFlashCancel(false);
+        return;
+    }
+    frame_.busy->enter();
+    session.requestFlashChunk(false);
+    runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
+}
+
+} // namespace vandrel

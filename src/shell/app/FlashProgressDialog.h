@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+
+class QProgressBar;
+class QPushButton;
+
+namespace vandrel {
+
+class DeviceSession;
+class LanguageManager;
+
+// The progress of a FLASH transfer with its Cancel button. Cancel asks first; Yes stops the
+// transfer (loading: the converter is asked to cancel; downloading: the partial file goes).
+class FlashProgressDialog : public QDialog {
+    Q_OBJECT
+public:
+    enum class Mode { Loading = 1, Downloading = 2 };
+    static constexpr int kMaximum = 100;
+    static constexpr int kCloseDelayMs = 100;
+
+    FlashProgressDialog(Mode mode, const LanguageManager& language, DeviceSession& session,
+                        QWidget* owner);
+
+    Mode mode() const { return mode_; }
+    int position() const;
+    // At the maximum the button becomes OK and the dialog closes itself shortly after.
+    void setPosition(int percent);
+    // Ends the dialog at once (the outcome is reported elsewhere).
+    void closeDialog();
+    bool closedMark() const { return closed_; }
+    QPushButton* cancelButton() const { return cancel_; }
+    void retranslate();
+
+protected:
+    void reject() override; // Esc, the close box and Cancel all ask
+
+private:
+    void finishAtMaximum();
+
+    Mode mode_;
+    const LanguageManager& language_;
+    DeviceSession& session_;
+    QProgressBar* bar_;
+    QPushButton* cancel_;
+    bool closed_ = false;
+    bool finishing_ = false;
+};
+
+} // namespace vandrel

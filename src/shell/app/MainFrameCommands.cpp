@@ -1,0 +1,341 @@
+#include "configview/ConfigView.h"
+#include "language/TextIds.h"
+#include "settings/RegistryStore.h"
+#include "shell/app/AppCore.h"
+#include "shell/app/CommandIds.h"
+#include "shell/app/DialogRunner.h"
+#include "shell/app/FindDialog.h"
+#include "shell/app/FlashProgressDialog.h"
+#include "shell/app/HeaderBar.h"
+#include "shell/app/MainFrame.h"
+#include "shell/app/MenuDescription.h"
+#include "shell/app/WaitDialog.h"
+#include "shell/ui/ChangePasswordDialog.h"
+#include "shell/ui/Prompter.h"
+#include "shell/ui/SystemMonitorPane.h"
+#include "shell/ui/UiResources.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace vandrel {
+
+void MainFrame::command(int id) {
+    if (id >= cmd::FileRecentFirst && id <= cmd::FileRecentLast) {
+        documents_.onRecentFile(id);
+        return;
+    }
+    switch (id) {
+    case cmd::FileNew:
+        documents_.onFileNew();
+        break;
+    case cmd::FileOpen:
+        documents_.onFileOpen();
+        break;
+    case cmd::FileSave:
+        documents_.onFileSave();
+        break;
+    case cmd::SaveToFile:
+        documents_.onSaveToFile();
+        break;
+    case cmd::FileClose:
+        documents_.onFileClose();
+        break;
+    case cmd::AppExit:
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        break;
+    case cmd::Port:
+        onPort();
+        break;
+    case cmd::AccessPassword:
+        onAccessPassword();
+        break;
+    case cmd::Language:
+        onLanguage();
+        break;
+    case cmd::DeviceReset:
+        core_.session.requestReset();
+        break;
+    case cmd::FlashLoad:
+        flash_.onFlashLoad();
+        break;
+    case cmd::FlashDownload:
+        flash_.onFlashDownload();
+        break;
+    case cmd::MonitorTab:
+        onMonitorTab();
+        break;
+    case cmd::HelpIndex:
+        core_.language.ShowHelp(this);
+        break;
+    case cmd::AppAbout:
+        dialogRunner_->showAbout();
+        break;
+    case cmd::EditCopy:
+    case cmd::EditClear:
+    case cmd::EditSelectAll:
+        onLogCommand(id);
+        break;
+    case cmd::EditFind:
+        onFind();
+        break;
+    case cmd::FindNext:
+        onFindNext();
+        break;
+    case cmd::SaveLog:
+        onSaveLog();
+        break;
+    case cmd::NextTab:
+    case cmd::PreviousTab:
+    case cmd::ConfigTabToFront:
+        switchTab(id);
+        break;
+    case cmd::NextPane:
+        view_->NextPane();
+        break;
+    case cmd::PreviousPane:
+        view_->PreviousPane();
+        break;
+    default:
+        break;
+    }
+    updateCommandStates();
+}
+
+void MainFrame::onPort() {
+    link_.choosePortCommand(core_.portName(), core_.linkSettings.baudrate);
+    refreshStatus();
+}
+
+std::optional<QString> MainFrame::choosePort(const QString& currentName) {
+    return dialogRunner_->choosePort(currentName);
+}
+
+void MainFrame::storePortName(const QString& name) {
+    core_.linkSettings.portName = name;
+    core_.portOverride.clear();
+    core_.linkSettings.save();
+}
+
+void MainFrame::reportStartFailure(const QString& portName, const ChannelStartResult& result) {
+    const LanguageManager& language = core_.language;
+    const MessageStyle style{MessageButtons::Ok, MessageIcon::Error};
+    if (result.threadFailed) {
+        language.MessageBox(text::PortThreadsFailed, text::CaptionError, style);
+        return;
+    }
+    const QString reason =
+        language.Text(text::PortOpenFailedFormat + static_cast<int>(result.open));
+    language.FormatMessageBox(text::PortOpenFailedFormat, text::CaptionError, style,
+                              {FormatArg(portName), FormatArg(reason)});
+}
+
+void MainFrame::onAccessPassword() {
+    ChangePasswordDialog dialog(core_.session, core_.language, this);
+    frame_.dialogs.changePassword = &dialog;
+    const int result = prompter_.runDialog(dialog);
+    frame_.dialogs.changePassword = nullptr;
+    if (result == QDialog::Accepted) {
+        core_.session.accessPassword = dialog.newPassword().toStdString();
+    }
+    refreshStatus();
+}
+
+std::optional<PasswordChangeTexts> MainFrame::passwordChangeTexts() const {
+    if (!frame_.dialogs.changePassword) {
+        return std::nullopt;
+    }
+    return frame_.dialogs.changePassword->texts();
+}
+
+void MainFrame::onLanguage() {
+    const std::optional<int> chosen =
+        dialogRunner_->chooseLanguage(static_cast<int>(core_.linkSettings.language));
+    if (!chosen || *chosen == static_cast<int>(core_.linkSettings.language)) {
+        return;
+    }
+    core_.linkSettings.language = static_cast<quint32>(*chosen);
+    core_.linkSettings.save();
+    if (!core_.language.Load(*chosen)) {
+        return;
+    }
+    applyLanguage();
+}
+
+void MainFrame::applyLanguage() {
+    LanguageManager& language = core_.language;
+    // The document name of a new or received document is itself a text.
+    if (view_->isEmpty()) {
+        setDocumentName(QString());
+    } else if (view_->filePath().isEmpty()) {
+        setDocumentName(language.Text(text::UntitledDocument));
+    } else {
+        setDocumentName(DocumentCommands::documentName(view_->filePath()));
+    }
+    buildMenus();
+    retranslateToolBar();
+    tabs_->setTabText(tabs_->indexOf(viewHolder_), language.Text(text::ConfigTab));
+    if (const int index = tabs_->indexOf(monitor_); index >= 0) {
+        tabs_->setTabText(index, language.Text(text::MonitorTab));
+    }
+    monitor_->retranslate();
+    view_->RetranslateView();
+    if (find_) {
+        find_->retranslate();
+    }
+    if (frame_.dialogs.wait) {
+        frame_.dialogs.wait->retranslate();
+    }
+    if (frame_.dialogs.progress) {
+        frame_.dialogs.progress->retranslate();
+    }
+    refreshStatus();
+    updateCommandStates();
+    header_->updateLogo();
+}
+
+void MainFrame::onMonitorTab() {
+    if (const int index = tabs_->indexOf(monitor_); index >= 0) {
+        tabs_->removeTab(index);
+        monitor_->hide();
+    } else {
+        tabs_->addTab(monitor_, uiIcon(icon::MonitorTab), core_.language.Text(text::MonitorTab));
+    }
+    monitorTabShown_ = !monitorTabShown_;
+    if (QAction* action = menuAction(cmd::MonitorTab)) {
+        action->setChecked(monitorTabShown_);
+    }
+}
+
+void MainFrame::switchTab(int id) {
+    const int count = tabs_->count();
+    if (count <= 1) {
+        return;
+    }
+    int next = tabs_->currentIndex();
+    if (id == cmd::NextTab) {
+        next = (next + 1) % count;
+    } else if (id == cmd::PreviousTab) {
+        next = (next + count - 1) % count;
+    } else {
+        next = 0;
+    }
+    tabs_->setCurrentIndex(next);
+}
+
+void MainFrame::onLogCommand(int id) {
+    if (activeView() != 1) {
+        return;
+    }
+    QPlainTextEdit* log = monitor_->traceLog().window();
+    if (log == nullptr) {
+        return;
+    }
+    switch (id) {
+    case cmd::EditCopy:
+        log->copy();
+        break;
+    case cmd::EditClear:
+        log->clear();
+        break;
+    case cmd::EditSelectAll:
+        log->selectAll();
+        break;
+    default:
+        break;
+    }
+}
+
+FindDialog* MainFrame::findDialog() const {
+    return find_;
+}
+
+void MainFrame::onFind() {
+    if (find_) {
+        find_->activateWindow();
+        find_->edit()->setFocus();
+        return;
+    }
+    find_ = new FindDialog(core_.language, findText_, findMatchCase_, findWholeWord_, this);
+    connect(find_, &FindDialog::findNext, this, &MainFrame::onFindEvent);
+    find_->show();
+}
+
+void MainFrame::onFindEvent() {
+    if (!find_) {
+        return;
+    }
+    // Searching belongs to the log: with the configuration in front the box goes away.
+    if (activeView() == 0) {
+        find_->close();
+        return;
+    }
+    findText_ = find_->text();
+    findMatchCase_ = find_->matchCase();
+    findWholeWord_ = find_->wholeWord();
+    if (activeView() == 1) {
+        monitor_->traceLog().findText(findText_, findMatchCase_, findWholeWord_);
+    }
+}
+
+void MainFrame::onFindNext() {
+    if (findText_.isEmpty()) {
+        onFind();
+        return;
+    }
+    if (activeView() == 1) {
+        monitor_->traceLog().findText(findText_, findMatchCase_, findWholeWord_);
+    }
+}
+
+void MainFrame::onSaveLog() {
+    if (activeView() != 1) {
+        return;
+    }
+    const LanguageManager& language = core_.language;
+    FileDialogRequest request;
+    request.title = language.Text(text::SaveLogTitle);
+    request.filter = language.Text(text::LogFilter);
+    request.defaultSuffix = QStringLiteral("TXT");
+    request.fileName = view_->filePath();
+    request.filterIndex = logFilterIndex_;
+    request.folder = core_.windowSettings.browsePathLog;
+    request.confirmOverwrite = true;
+    const std::optional<FileChoice> chosen = prompter_.getSaveFileName(request);
+    if (!chosen) {
+        return;
+    }
+    monitor_->traceLog().saveText(chosen->path);
+    logFilterIndex_ = chosen->filterIndex;
+    core_.windowSettings.browsePathLog = DocumentCommands::folderOf(chosen->path);
+}
+
+void MainFrame::showLogMenu(const QPoint& globalPos) {
+    if (activeView() != 1) {
+        return;
+    }
+    QMenu* menu = buildPopupMenu(logMenuDescription(), this);
+    core_.language.TranslateMenu(menu);
+    updateCommandStates();
+    for (QAction* action : menu->actions()) {
+        const int id = action->data().toInt();
+        if (id == cmd::EditCopy) {
+            action->setEnabled(states_.copy);
+        } else if (id == cmd::EditFind || id == cmd::FindNext) {
+            action->setEnabled(states_.find);
+        }
+    }
+    QAction* chosen = menu->exec(globalPos);
+    const int id = chosen != nullptr ? chosen->data().toInt() : 0;
+    menu->deleteLater();
+    if (id != 0) {
+        command(id);
+    }
+}
+
+} // namespace vandrel

@@ -1,0 +1,104 @@
+#include "shell/app/MenuDescription.h"
+
+#include "language/TextIds.h"
+#include "shell/app/CommandIds.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace vandrel {
+
+namespace {
+
+namespace m = text::menu;
+
+constexpr MenuEntry kMainMenu[] = {
+    {0, m::File, 0},
+    {1, m::FileNew, cmd::FileNew},
+    {1, m::FileOpen, cmd::FileOpen},
+    {1, m::FileSave, cmd::FileSave},
+    {1, m::FileClose, cmd::FileClose},
+    {1, 0, 0},
+    {1, m::RecentFiles, cmd::FileRecentFirst},
+    {1, 0, 0},
+    {1, m::FileExit, cmd::AppExit},
+    {0, m::Settings, 0},
+    {1, m::Port, cmd::Port},
+    {1, m::AccessPassword, cmd::AccessPassword},
+    {1, m::Language, cmd::Language},
+    {0, m::Device, 0},
+    {1, m::DeviceReset, cmd::DeviceReset},
+    {1, 0, 0},
+    {1, m::FlashLoad, cmd::FlashLoad},
+    {1, m::FlashDownload, cmd::FlashDownload},
+    {1, 0, 0},
+    {1, m::MonitorTab, cmd::MonitorTab, true},
+    {0, m::Help, 0},
+    {1, m::HelpContents, cmd::HelpIndex},
+    {1, 0, 0},
+    {1, m::About, cmd::AppAbout},
+};
+
+constexpr MenuEntry kLogMenu[] = {
+    {0, 1, 0},
+    {1, m::LogCopy, cmd::EditCopy},
+    {1, m::LogClear, cmd::EditClear},
+    {1, 0, 0},
+    {1, m::LogFind, cmd::EditFind},
+    {1, m::LogFindNext, cmd::FindNext},
+    {1, 0, 0},
+    {1, m::LogSelectAll, cmd::EditSelectAll},
+    {1, 0, 0},
+    {1, m::LogSave, cmd::SaveLog},
+};
+
+void addEntry(QMenu* menu, const MenuEntry& entry) {
+    if (entry.label == 0) {
+        menu->addSeparator();
+        return;
+    }
+    QAction* action = menu->addAction(QString::number(entry.label));
+    action->setData(entry.commandId);
+    action->setCheckable(entry.checkable);
+}
+
+} // namespace
+
+std::span<const MenuEntry> mainMenuDescription() {
+    return kMainMenu;
+}
+std::span<const MenuEntry> logMenuDescription() {
+    return kLogMenu;
+}
+
+QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent) {
+    auto* bar = new QMenuBar(parent);
+    QMenu* current = nullptr;
+    for (const MenuEntry& entry : description) {
+        if (entry.depth == 0) {
+            current = bar->addMenu(QString::number(entry.label));
+        } else if (current != nullptr) {
+            addEntry(current, entry);
+        }
+    }
+    return bar;
+}
+
+QMenu* buildPopupMenu(std::span<const MenuEntry> description, QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    bool inFirst = false;
+    for (const MenuEntry& entry : description) {
+        if (entry.depth == 0) {
+            if (inFirst) {
+                break;
+            }
+            inFirst = true;
+        } else if (inFirst) {
+            addEntry(menu, entry);
+        }
+    }
+    return menu;
+}
+
+} // namespace vandrel

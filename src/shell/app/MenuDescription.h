@@ -1,0 +1,32 @@
+#pragma once
+
+#include <span>
+
+class QMenu;
+class QMenuBar;
+class QWidget;
+
+namespace vandrel {
+
+// One entry of a menu description: a drop-down (commandId 0, with its entries following at
+// depth 1), a command, or a separator (label 0). Labels are the numbers the language file's
+// "menus" section translates.
+struct MenuEntry {
+    int depth; // 0: drop-down of the bar, 1: entry of the last drop-down
+    int label;
+    int commandId;
+    bool checkable = false;
+};
+
+// The menu bar: File, Settings, Converter, Help.
+std::span<const MenuEntry> mainMenuDescription();
+// The log's context menu.
+std::span<const MenuEntry> logMenuDescription();
+
+// Builds the untranslated menu bar from a description; every command entry carries its command
+// id as its action's data.
+QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent);
+// Builds a drop-down from the depth-1 entries of the first drop-down in `description`.
+QMenu* buildPopupMenu(std::span<const MenuEntry> description, QWidget* parent);
+
+} // namespace vandrel

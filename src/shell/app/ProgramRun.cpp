@@ -1,0 +1,78 @@
+#include "shell/app/ProgramRun.h"
+
+#include "shell/app/AppCore.h"
+#include "shell/app/DemoConverter.h"
+#include "shell/app/MainFrame.h"
+#include "shell/ui/Prompter.h"
+
+#include <QApplication>
+
+#include <memory>
+
+namespace vandrel {
+
+std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString& error) {
+    RunOptions options;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--demo")) {
+            options.demo = true;
+        } else {
+            error = QStringLiteral("unknown option: %1").arg(argument);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+QString runUsage() {
+    return QStringLiteral(
+        "usage: vandrel [--demo]\n"
+        "  --demo  serve a stand-in converter on a pseudo-terminal and use it as\n"
+        "          the serial port of this run (the setting is not changed)\n");
+}
+
+namespace {
+
+void placeWindow(MainFrame& window, const WindowSettings& settings) {
+    if (!settings.isDefaultPlacement()) {
+        const WindowRect& r = settings.rect;
+        window.setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    if (settings.maximized) {
+        window.showMaximized();
+    } else {
+        window.show();
+    }
+    window.repaint();
+}
+
+} // namespace
+
+int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options) {
+    core.linkSettings.load();
+    core.windowSettings.load();
+    routeMessages(core.language, prompter);
+    if (!core.language.Load(static_cast<int>(core.linkSettings.language))) {
+        return 0;
+    }
+
+    std::unique_ptr<DemoConverter> demo;
+    if (options.demo) {
+        demo = std::make_unique<DemoConverter>();
+        if (demo->start()) {
+            core.portOverride = demo->devicePath();
+        }
+    }
+
+    auto window = std::make_unique<MainFrame>(core, prompter);
+    window->startUp();
+    placeWindow(*window, core.windowSettings);
+    QApplication::exec();
+
+    core.windowSettings.save();
+    window.reset();
+    core.channel.stop();
+    return 1;
+}
+
+} // namespace vandrel

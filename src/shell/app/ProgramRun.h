@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace vandrel {
+
+struct AppCore;
+class Prompter;
+
+struct RunOptions {
+    // Serve the stand-in converter on a pseudo-terminal and use it as the port of this run.
+    bool demo = false;
+};
+
+// The options of the command line (without the program name); none with `error` set.
+std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString& error);
+QString runUsage();
+
+// Everything from loading the settings to the end of the event loop: the settings, the
+// language (a failure there ends the run with 0 before any window exists), the main window, the
+// loop, and the window settings saved after it. Answers the exit status: 1 after a normal close.
+int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options);
+
+} // namespace vandrel
