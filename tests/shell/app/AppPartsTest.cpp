@@ -1,0 +1,147 @@
+// The main window's rules that do not need a converter: command states, status texts, the menu
+// descriptions, the timers and the command line.
+#include "language/TextIds.h"
+#include "shell/app/CommandIds.h"
+#include "shell/app/CommandStates.h"
+#include "shell/app/MenuDescription.h"
+#include "shell/app/ProgramRun.h"
+#include "shell/app/QtTimerService.h"
+#include "shell/app/StatusPanes.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace vandrel;
+
+namespace {
+
+struct StateCase {
+    const char* name;
+    CommandInputs inputs;
+    CommandStates expected;
+};
+
+const StateCase kStateCases[] = {
+    {"EmptyViewConfigFront", {true, 0, false, false}, {false, false, false, false, false, false}},
+    {"OpenViewConfigFront", {false, 0, false, false}, {true, true, false, false, false, false}},
+    {"MonitorFrontNoSelection", {false, 1, false, true}, {true, true, false, true, true, true}},
+    {"MonitorFrontSelection", {true, 1, true, true}, {false, false, true, true, true, true}},
+    // A selection only counts while the log is in front.
+    {"SelectionBehindConfig", {true, 0, true, true}, {false, false, false, false, false, true}},
+    {"OtherTabFront", {false, -1, true, false}, {true, true, false, true, true, false}},
+};
+
+class CommandStateRules : public ::testing::TestWithParam<StateCase> {};
+
+TEST_P(CommandStateRules, FollowTheDocumentAndTheFrontTab) {
+    EXPECT_EQ(computeCommandStates(GetParam().inputs), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CommandStateRules, ::testing::ValuesIn(kStateCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StatusTexts, LinkAndMonitorPanes) {
+    struct Case {
+        StatusInputs inputs;
+        int link;
+        int monitor;
+    };
+    const Case cases[] = {
+        {{false, false, false}, text::StatusLinkClosed, text::StatusMonitorOff},
+        {{false, true, true}, text::StatusLinkClosed, text::StatusMonitorOn},
+        {{true, false, false}, text::StatusLinkReady, text::StatusMonitorOff},
+        {{true, true, true}, text::StatusLinkNoAnswer, text::StatusMonitorOn},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(linkStatusTextId(c.inputs), c.link);
+        EXPECT_EQ(monitorStatusTextId(c.inputs), c.monitor);
+    }
+}
+
+TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
+    QWidget owner;
+    QMenuBar* bar = buildMenuBar(mainMenuDescription(), &owner);
+    QStringList tops;
+    std::multiset<int> commands;
+    for (QAction* top : bar->actions()) {
+        tops << top->text();
+        for (QAction* action : top->menu()->actions()) {
+            if (!action->isSeparator()) {
+                commands.insert(action->data().toInt());
+                EXPECT_FALSE(action->text().isEmpty());
+            }
+        }
+    }
+    EXPECT_EQ(tops, (QStringList{"1", "2", "3", "4"}));
+    const int expected[] = {cmd::FileNew,     cmd::FileOpen,        cmd::FileSave,
+                            cmd::FileClose,   cmd::FileRecentFirst, cmd::AppExit,
+                            cmd::Port,        cmd::AccessPassword,  cmd::Language,
+                            cmd::DeviceReset, cmd::FlashLoad,       cmd::FlashDownload,
+                            cmd::MonitorTab,  cmd::HelpIndex,       cmd::AppAbout};
+    EXPECT_EQ(commands, std::multiset<int>(std::begin(expected), std::end(expected)));
+
+    QMenu* log = buildPopupMenu(logMenuDescription(), &owner);
+    QList<int> logCommands;
+    for (QAction* action : log->actions()) {
+        if (!action->isSeparator()) {
+            logCommands << action->data().toInt();
+        }
+    }
+    EXPECT_EQ(logCommands, (QList<int>{cmd::EditCopy, cmd::EditClear, cmd::EditFind, cmd::FindNext,
+                                       cmd::EditSelectAll, cmd::SaveLog}));
+}
+
+TEST(Timers, FireOnceKilledNeverAndIdsAreNotReused) {
+    QtTimerService timers;
+    std::vector<TimerId> fired;
+    const TimerId first = timers.startTimer(5, [&](TimerId id) { fired.push_back(id); });
+    const TimerId killed = timers.startTimer(5, [&](TimerId id) { fired.push_back(id); });
+    timers.killTimer(killed);
+    // A callback may start the next timer.
+    const TimerId chain = timers.startTimer(1, [&](TimerId id) {
+        fired.push_back(id);
+        timers.startTimer(1, [&](TimerId next) { fired.push_back(next); });
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return fired.size() == 3; }, 2000));
+    QTest::qWait(30);
+    ASSERT_EQ(fired.size(), 3u);
+    const std::set<TimerId> ids(fired.begin(), fired.end());
+    EXPECT_EQ(ids.size(), 3u);
+    EXPECT_TRUE(ids.count(first) == 1 && ids.count(chain) == 1);
+    EXPECT_EQ(std::count(fired.begin(), fired.end(), killed), 0);
+    EXPECT_EQ(timers.activeCount(), 0u);
+    timers.killTimer(first); // expired: ignored
+}
+
+TEST(CommandLine, DemoOnlyOtherwiseAnError) {
+    struct Case {
+        QStringList arguments;
+        bool valid;
+        bool demo;
+    };
+    const Case cases[] = {
+        {{}, true, false},
+        {{"--demo"}, true, true},
+        {{"--demo", "--demo"}, true, true},
+        {{"--demon"}, false, false},
+        {{"file.dat"}, false, false},
+    };
+    for (const Case& c : cases) {
+        QString error;
+        const auto options = parseRunOptions(c.arguments, error);
+        ASSERT_EQ(options.has_value(), c.valid) << qPrintable(c.arguments.join(' '));
+        if (options) {
+            EXPECT_EQ(options->demo, c.demo);
+        } else {
+            EXPECT_FALSE(error.isEmpty());
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+
+#include "configview/ConfigView.h"
+#include "language/TextFormat.h"
+#include "settings/RegistryStore.h"
+#include "shell/app/AppCore.h"
+#include "shell/app/MainFrame.h"
+#include "sim/PtyConverter.h"
+
+#include <QDir>
+#include <QPixmap>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// The whole program around a stand-in converter on a real pseudo-terminal: the process-wide
+// objects, the main window, a scripted prompter answering every question, and settings in a
+// temporary folder.
+class AppRig : public ::testing::Test {
+protected:
+    static constexpr int kWaitMs = 15000;
+
+    void SetUp() override {
+        vandrel::RegistryStore::setFolder(QString::fromStdString(settings.path().string()));
+        vandrel::sim::ModelSettings model;
+        model.programmingTime = std::chrono::milliseconds(300);
+        model.monitorPeriod = std::chrono::milliseconds(100);
+        adjustModel(model);
+        converter = std::make_unique<vandrel::sim::PtyConverter>(model);
+        ASSERT_TRUE(converter->start()) << converter->error();
+        core = std::make_unique<vandrel::AppCore>();
+        core->language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
+        core->linkSettings.portName = QString::fromStdString(converter->devicePath());
+        core->windowSettings.load();
+        vandrel::routeMessages(core->language, prompter);
+        ASSERT_TRUE(core->language.Load(1));
+    }
+
+    void TearDown() override {
+        if (window) {
+            window->hide();
+        }
+        window.reset();
+        core.reset();
+        converter.reset();
+        vandrel::RegistryStore::setFolder(QString());
+    }
+
+    virtual void adjustModel(vandrel::sim::ModelSettings&) {}
+
+    // The main window, opened on the stand-in's port unless `portless`.
+    vandrel::MainFrame& openWindow(bool portless = false) {
+        if (portless) {
+            core->linkSettings.portName.clear();
+        }
+        window = std::make_unique<vandrel::MainFrame>(*core, prompter);
+        window->resize(900, 640);
+        window->startUp();
+        window->show();
+        QCoreApplication::processEvents();
+        return *window;
+    }
+
+    bool waitFor(const std::function<bool()>& done, int ms = kWaitMs) {
+        return QTest::qWaitFor(done, ms);
+    }
+
+    QString text(int id) const { return core->language.Text(id); }
+    QString format(int id, std::initializer_list<vandrel::FormatArg> args) const {
+        return vandrel::FormatText(text(id), std::span(args.begin(), args.size()));
+    }
+    // Whether a message with text `id` was shown.
+    bool shown(int id) const { return shownText(text(id)); }
+    bool shownText(const QString& wanted) const {
+        for (const auto& m : prompter.messages) {
+            if (m.text == wanted) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Waits for the message with text `id`.
+    bool waitShown(int id) {
+        return waitFor([&] { return shown(id); });
+    }
+
+    // A dialog step that runs the real dialog until it ends.
+    static int runReal(QDialog& dialog) { return dialog.exec(); }
+
+    // Keeps a picture of `widget` in the build folder's screenshots.
+    static void screenshot(QWidget* widget, const QString& name) {
+        const QString folder = QStringLiteral(VANDREL_BINARY_DIR "/screenshots");
+        QDir().mkpath(folder);
+        widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+
+    template <typename Action> auto withModel(Action&& action) {
+        return converter->withModel(std::forward<Action>(action));
+    }
+
+    TempDir settings;
+    TempDir files;
+    ScriptedPrompter prompter;
+    std::unique_ptr<vandrel::sim::PtyConverter> converter;
+    std::unique_ptr<vandrel::AppCore> core;
+    std::unique_ptr<vandrel::MainFrame> window;
+};

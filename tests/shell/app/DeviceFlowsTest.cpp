@@ -1,0 +1,205 @@
+// Device operations from the main window against the stand-in converter: reset with its restart
+// events, FLASH loading and downloading, monitoring, and the bounded wait for a restart.
+#include "AppRig.h"
+#include "ManualTimers.h"
+
+#include "config/FileHelpers.h"
+#include "language/TextIds.h"
+#include "shell/app/CommandIds.h"
+#include "shell/app/FlashProgressDialog.h"
+#include "shell/app/StatusPanes.h"
+#include "shell/app/WaitDialog.h"
+#include "shell/ui/SystemMonitorPane.h"
+#include "sim/model/FlashStore.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <fstream>
+
+using namespace vandrel;
+
+namespace {
+
+std::string writeFirmware(const TempDir& dir, std::size_t size, const std::string& version) {
+    const std::string path = dir.file("firmware.bin");
+    const std::vector<std::uint8_t> image = sim::FlashStore::makeFirmwareImage(size, version);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()),
+               static_cast<std::streamsize>(image.size()));
+    return path;
+}
+
+std::vector<std::uint8_t> readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+class DeviceFlows : public AppRig {};
+
+TEST_F(DeviceFlows, ResetShowsTheWaitDialogUntilTheConverterIsBack) {
+    MainFrame& frame = openWindow();
+    QString note;
+    prompter.dialogSteps.push_back([&](QDialog& dialog) {
+        auto& wait = dynamic_cast<WaitDialog&>(dialog);
+        note = wait.findChild<QLabel*>(QStringLiteral("note"))->text();
+        screenshot(&wait, QStringLiteral("dialog-wait"));
+        return wait.exec();
+    });
+    frame.command(cmd::DeviceReset);
+    ASSERT_TRUE(waitFor([&] {
+        return !prompter.dialogs.empty() && !frame.busy() && !frame.sessionDialogs().wait;
+    }));
+    EXPECT_EQ(prompter.dialogs.front(), QStringLiteral("vandrel::WaitDialog"));
+    EXPECT_EQ(note, text(text::WaitRestarting));
+    EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
+    EXPECT_TRUE(waitFor([&] { return withModel([](auto& m) { return m.running(); }); }));
+    EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkReady));
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(DeviceFlows, FlashLoadingRunsToTheEndAndReportsSuccess) {
+    MainFrame& frame = openWindow();
+    const std::string firmware = writeFirmware(files, 8 * 1024, "3.01.0001");
+    prompter.openAnswers.push_back(FileChoice{QString::fromStdString(firmware), 1});
+    prompter.answers.push_back(ResultYes); // load this version?
+    int lastPosition = -1;
+    prompter.dialogSteps.push_back([&](QDialog& dialog) {
+        auto& progress = dynamic_cast<FlashProgressDialog&>(dialog);
+        QTimer shot;
+        shot.setSingleShot(true);
+        QObject::connect(&shot, &QTimer::timeout,
+                         [&] { screenshot(&progress, "dialog-flash-progress"); });
+        shot.start(20);
+        const int result = progress.exec();
+        lastPosition = progress.position();
+        return result;
+    });
+    frame.command(cmd::FlashLoad);
+
+    ASSERT_TRUE(waitShown(text::FlashLoadDone));
+    EXPECT_EQ(prompter.openRequests.at(0).title, text(text::FirmwareOpenTitle));
+    EXPECT_EQ(prompter.messages.at(0).text,
+              format(text::FlashLoadConfirmFormat, {FormatArg("3.01.0001")}));
+    EXPECT_EQ(lastPosition, FlashProgressDialog::kMaximum);
+    EXPECT_EQ(core->windowSettings.browsePathCode,
+              QString::fromStdString(files.path().string()) + QLatin1Char('/'));
+    // The converter restarts with the new firmware.
+    EXPECT_TRUE(waitFor([&] {
+        return withModel([](auto& m) { return m.running() && m.firmwareVersion() == "3.01.0001"; });
+    }));
+    EXPECT_FALSE(shown(text::FlashLoadFailed));
+}
+
+TEST_F(DeviceFlows, FlashLoadingCancelledAsksAndEndsWithTheFailureMessage) {
+    MainFrame& frame = openWindow();
+    const std::string firmware = writeFirmware(files, 256 * 1024, "3.01.0002");
+    prompter.openAnswers.push_back(FileChoice{QString::fromStdString(firmware), 1});
+    prompter.answers.push_back(ResultYes); // load this version?
+    prompter.answers.push_back(ResultNo);  // first cancel: go on
+    prompter.answers.push_back(ResultYes); // second cancel: stop
+    int result = -1;
+    prompter.dialogSteps.push_back([&](QDialog& dialog) {
+        auto& progress = dynamic_cast<FlashProgressDialog&>(dialog);
+        QTimer poll;
+        int clicks = 0;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (progress.position() >= 2 + 3 * clicks && clicks < 2) {
+                ++clicks;
+                progress.cancelButton()->click();
+            }
+        });
+        poll.start(5);
+        result = progress.exec();
+        return result;
+    });
+    frame.command(cmd::FlashLoad);
+
+    ASSERT_TRUE(waitShown(text::FlashLoadFailed));
+    EXPECT_EQ(result, 2);
+    EXPECT_TRUE(shown(text::FlashLoadCancelQuestion));
+    EXPECT_FALSE(shown(text::FlashLoadDone));
+    EXPECT_TRUE(waitFor([&] { return !withModel([](auto& m) { return m.flashLoading(); }); }));
+    EXPECT_FALSE(frame.busy());
+}
+
+TEST_F(DeviceFlows, FlashDownloadingWritesTheConvertersImage) {
+    MainFrame& frame = openWindow();
+    const std::string image = files.file("image.bin");
+    prompter.saveAnswers.push_back(FileChoice{QString::fromStdString(image), 2});
+    prompter.dialogSteps.push_back(runReal);
+    frame.command(cmd::FlashDownload);
+
+    ASSERT_TRUE(waitShown(text::FlashDownloadDone));
+    EXPECT_EQ(prompter.saveRequests.at(0).defaultSuffix, QStringLiteral("BIN"));
+    EXPECT_EQ(readAll(image), withModel([](auto& m) { return m.flashImage(); }));
+    EXPECT_EQ(frame.flash().filterIndex(), 2);
+}
+
+TEST_F(DeviceFlows, MonitoringShowsMarkersSendsTheMaskAndFollowsInTheStatusBar) {
+    MainFrame& frame = openWindow();
+    frame.command(cmd::MonitorTab);
+    ASSERT_EQ(frame.activeView(), 0);
+    frame.command(cmd::NextTab);
+    ASSERT_EQ(frame.activeView(), 1);
+    SystemMonitorPane* pane = frame.monitorPane();
+    pane->findChild<QCheckBox*>(QStringLiteral("ctl1010"))->click();
+    pane->findChild<QCheckBox*>(QStringLiteral("ctl1011"))->click();
+    pane->findChild<QPushButton*>(QStringLiteral("ctl1018"))->click();
+
+    ASSERT_TRUE(
+        waitFor([&] { return withModel([](auto& m) { return m.monitorMask(); }) == 0x11; }));
+    const QPlainTextEdit* log = pane->findChild<QPlainTextEdit*>(QStringLiteral("ctl1021"));
+    EXPECT_TRUE(log->toPlainText().contains(QStringLiteral("*** SYSTEM MONITORING STARTED ***")));
+    EXPECT_TRUE(
+        waitFor([&] { return frame.statusPanes()->text(2) == text(text::StatusMonitorOn); }));
+    screenshot(&frame, QStringLiteral("main-monitoring"));
+
+    prompter.answers.push_back(ResultNo); // do not save the log
+    ASSERT_TRUE(waitFor([&] { return !frame.busy(); }));
+    pane->findChild<QPushButton*>(QStringLiteral("ctl1019"))->click();
+    ASSERT_TRUE(waitFor([&] { return !pane->monitoringOn(); }));
+    EXPECT_TRUE(log->toPlainText().contains(QStringLiteral("*** SYSTEM MONITORING STOPPED ***")));
+    EXPECT_TRUE(shown(text::SaveLogQuestion));
+    EXPECT_TRUE(
+        waitFor([&] { return frame.statusPanes()->text(2) == text(text::StatusMonitorOff); }));
+    EXPECT_FALSE(withModel([](auto& m) { return m.monitoring(); }));
+}
+
+class SilentRestart : public AppRig {
+protected:
+    void adjustModel(sim::ModelSettings& model) override {
+        model.loaderDelay = std::chrono::hours(1); // accepts the reset, never comes back
+    }
+};
+
+TEST_F(SilentRestart, TheWaitForARestartEndsWithAClearMessage) {
+    ManualTimerService clock;
+    MainFrame& frame = openWindow();
+    core->session.timers = &clock;
+    bool bounded = false;
+    prompter.dialogSteps.push_back([&](QDialog& dialog) {
+        // Once the converter has accepted the reset, only the bound of the wait is left to run.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!bounded && core->session.retryCount == kRetryLimit && clock.running() == 1) {
+                bounded = true;
+                clock.advance(kRestartWaitMs);
+            }
+        });
+        poll.start(5);
+        return dialog.exec();
+    });
+    frame.command(cmd::DeviceReset);
+    ASSERT_TRUE(waitShown(text::RestartTimedOut));
+    EXPECT_TRUE(bounded);
+    EXPECT_TRUE(waitFor([&] { return !frame.sessionDialogs().wait && !frame.busy(); }));
+    EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkNoAnswer));
+    EXPECT_FALSE(shown(text::NoAnswer));
+    core->session.timers = &core->timers;
+}
