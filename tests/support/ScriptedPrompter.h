@@ -26,8 +26,9 @@ public:
 
     std::vector<vandrel::FileDialogRequest> openRequests;
     std::vector<vandrel::FileDialogRequest> saveRequests;
-    std::deque<std::optional<vandrel::FileChoice>> openAnswers;
-    std::deque<std::optional<vandrel::FileChoice>> saveAnswers;
+    // Answers to the file dialogs in order; an answer with an empty path cancels.
+    std::deque<vandrel::FileChoice> openAnswers;
+    std::deque<vandrel::FileChoice> saveAnswers;
 
     std::vector<QString> dialogs; // class names of the dialogs run, in order
     std::deque<DialogStep> dialogSteps;
@@ -89,13 +90,15 @@ public:
     }
 
 private:
-    static std::optional<vandrel::FileChoice>
-    next(std::deque<std::optional<vandrel::FileChoice>>& queue) {
+    static std::optional<vandrel::FileChoice> next(std::deque<vandrel::FileChoice>& queue) {
         if (queue.empty()) {
             return std::nullopt;
         }
-        auto answer = queue.front();
+        const vandrel::FileChoice answer = queue.front();
         queue.pop_front();
+        if (answer.path.isEmpty()) {
+            return std::nullopt;
+        }
         return answer;
     }
 };
