@@ -1,22 +1,55 @@
 #include "shell/app/DialogRunner.h"
 
+#include "shell/ui/AboutDialog.h"
+#include "shell/ui/LanguageDialog.h"
+#include "shell/ui/PasswordDialog.h"
+#include "shell/ui/PortDialog.h"
 #include "shell/ui/Prompter.h"
+#include "shell/ui/SourceChoiceDialog.h"
 
 namespace vandrel {
 
-// LOCAL PLACEHOLDER until the ui dialogs land.
-SourceChoice DialogRunner::chooseSource(SourceMode) const {
-    return SourceChoice::Cancel;
+SourceChoice DialogRunner::chooseSource(SourceMode mode) const {
+    SourceChoiceDialog dialog(mode == SourceMode::Open ? SourceChoiceDialog::Mode::Open
+                                                       : SourceChoiceDialog::Mode::Save,
+                              language_, owner_);
+    switch (prompter_.runDialog(dialog)) {
+    case SourceChoiceDialog::Converter:
+        return SourceChoice::Converter;
+    case SourceChoiceDialog::File:
+        return SourceChoice::File;
+    default:
+        return SourceChoice::Cancel;
+    }
 }
+
 std::optional<QString> DialogRunner::askPassword() const {
-    return std::nullopt;
+    PasswordDialog dialog(language_, owner_);
+    if (prompter_.runDialog(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.password();
 }
-std::optional<QString> DialogRunner::choosePort(const QString&) const {
-    return std::nullopt;
+
+std::optional<QString> DialogRunner::choosePort(const QString& currentName) const {
+    PortDialog dialog(currentName, language_, owner_);
+    if (prompter_.runDialog(dialog) != QDialog::Accepted || dialog.portName().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.portName();
 }
-std::optional<int> DialogRunner::chooseLanguage(int) const {
-    return std::nullopt;
+
+std::optional<int> DialogRunner::chooseLanguage(int currentId) const {
+    LanguageDialog dialog(currentId, language_, owner_);
+    if (prompter_.runDialog(dialog) != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.languageId();
 }
-void DialogRunner::showAbout() const {}
+
+void DialogRunner::showAbout() const {
+    AboutDialog dialog(language_, owner_);
+    prompter_.runDialog(dialog);
+}
 
 } // namespace vandrel

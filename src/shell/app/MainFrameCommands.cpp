@@ -8,9 +8,9 @@
 #include "shell/app/FlashProgressDialog.h"
 #include "shell/app/HeaderBar.h"
 #include "shell/app/MainFrame.h"
-#include "shell/app/MenuDescription.h"
 #include "shell/app/WaitDialog.h"
 #include "shell/ui/ChangePasswordDialog.h"
+#include "shell/ui/LogContextMenu.h"
 #include "shell/ui/Prompter.h"
 #include "shell/ui/SystemMonitorPane.h"
 #include "shell/ui/UiResources.h"
@@ -141,7 +141,7 @@ void MainFrame::onAccessPassword() {
     const int result = prompter_.runDialog(dialog);
     frame_.dialogs.changePassword = nullptr;
     if (result == QDialog::Accepted) {
-        core_.session.accessPassword = dialog.newPassword().toStdString();
+        core_.session.accessPassword = dialog.newPassword();
     }
     refreshStatus();
 }
@@ -319,17 +319,8 @@ void MainFrame::showLogMenu(const QPoint& globalPos) {
     if (activeView() != 1) {
         return;
     }
-    QMenu* menu = buildPopupMenu(logMenuDescription(), this);
-    core_.language.TranslateMenu(menu);
     updateCommandStates();
-    for (QAction* action : menu->actions()) {
-        const int id = action->data().toInt();
-        if (id == cmd::EditCopy) {
-            action->setEnabled(states_.copy);
-        } else if (id == cmd::EditFind || id == cmd::FindNext) {
-            action->setEnabled(states_.find);
-        }
-    }
+    QMenu* menu = createLogContextMenu(core_.language, states_.copy, this);
     QAction* chosen = menu->exec(globalPos);
     const int id = chosen != nullptr ? chosen->data().toInt() : 0;
     menu->deleteLater();

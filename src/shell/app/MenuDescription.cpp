@@ -40,19 +40,6 @@ constexpr MenuEntry kMainMenu[] = {
     {1, m::About, cmd::AppAbout},
 };
 
-constexpr MenuEntry kLogMenu[] = {
-    {0, 1, 0},
-    {1, m::LogCopy, cmd::EditCopy},
-    {1, m::LogClear, cmd::EditClear},
-    {1, 0, 0},
-    {1, m::LogFind, cmd::EditFind},
-    {1, m::LogFindNext, cmd::FindNext},
-    {1, 0, 0},
-    {1, m::LogSelectAll, cmd::EditSelectAll},
-    {1, 0, 0},
-    {1, m::LogSave, cmd::SaveLog},
-};
-
 void addEntry(QMenu* menu, const MenuEntry& entry) {
     if (entry.label == 0) {
         menu->addSeparator();
@@ -68,9 +55,6 @@ void addEntry(QMenu* menu, const MenuEntry& entry) {
 std::span<const MenuEntry> mainMenuDescription() {
     return kMainMenu;
 }
-std::span<const MenuEntry> logMenuDescription() {
-    return kLogMenu;
-}
 
 QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent) {
     auto* bar = new QMenuBar(parent);
@@ -83,22 +67,6 @@ QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent) 
         }
     }
     return bar;
-}
-
-QMenu* buildPopupMenu(std::span<const MenuEntry> description, QWidget* parent) {
-    auto* menu = new QMenu(parent);
-    bool inFirst = false;
-    for (const MenuEntry& entry : description) {
-        if (entry.depth == 0) {
-            if (inFirst) {
-                break;
-            }
-            inFirst = true;
-        } else if (inFirst) {
-            addEntry(menu, entry);
-        }
-    }
-    return menu;
 }
 
 } // namespace vandrel

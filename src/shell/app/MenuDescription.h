@@ -2,7 +2,6 @@
 
 #include <span>
 
-class QMenu;
 class QMenuBar;
 class QWidget;
 
@@ -20,13 +19,9 @@ struct MenuEntry {
 
 // The menu bar: File, Settings, Converter, Help.
 std::span<const MenuEntry> mainMenuDescription();
-// The log's context menu.
-std::span<const MenuEntry> logMenuDescription();
 
 // Builds the untranslated menu bar from a description; every command entry carries its command
 // id as its action's data.
 QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent);
-// Builds a drop-down from the depth-1 entries of the first drop-down in `description`.
-QMenu* buildPopupMenu(std::span<const MenuEntry> description, QWidget* parent);
 
 } // namespace vandrel

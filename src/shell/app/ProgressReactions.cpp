@@ -52,13 +52,14 @@ void ProgressReactions::closeWaitDialog() {
 
 void ProgressReactions::cancelChangePassword() {
     if (frame_.dialogs.changePassword) {
-        frame_.dialogs.changePassword->cancelOutstanding();
+        frame_.dialogs.changePassword->cancelRequest();
     }
 }
 
 void ProgressReactions::tellChangePassword(int result) {
     if (frame_.dialogs.changePassword) {
-        frame_.dialogs.changePassword->requestRefused(result);
+        frame_.dialogs.changePassword->passwordRefused(
+            result, QString::fromStdString(frame_.core.session.resultHex));
     }
 }
 
@@ -97,7 +98,7 @@ void ProgressReactions::gaveUp() {
         frame_.monitor->setMonitoring(false);
     }
     if (frame_.dialogs.changePassword) {
-        tellChangePassword(3);
+        tellChangePassword(ChangePasswordDialog::kNoAnswer);
         return;
     }
     // A converter that accepted the reset but never announced itself again: say so.
@@ -217,7 +218,7 @@ void ProgressReactions::onProgress(SessionProgress code, int value) {
         busy.leave();
         if (frame_.dialogs.changePassword) {
             if (value == result::Success) {
-                frame_.dialogs.changePassword->requestAccepted();
+                frame_.dialogs.changePassword->passwordAccepted();
             } else if (value == result::Failed || value == result::PasswordRefused) {
                 tellChangePassword(value);
             }

@@ -11,7 +11,9 @@
 #include "sim/PtyConverter.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -56,16 +58,19 @@ protected:
 
     virtual void adjustModel(vandrel::sim::ModelSettings&) {}
 
-    // The main window, opened on the stand-in's port unless `portless`.
+    // The main window, opened on the stand-in's port unless `portless`, once it has asked its
+    // start-up question (answered by the script's next dialog step, else cancelled).
     vandrel::MainFrame& openWindow(bool portless = false) {
         if (portless) {
             core->linkSettings.portName.clear();
         }
         window = std::make_unique<vandrel::MainFrame>(*core, prompter);
         window->resize(900, 640);
+        const std::size_t asked = prompter.dialogs.size();
         window->startUp();
         window->show();
-        QCoreApplication::processEvents();
+        EXPECT_TRUE(waitFor([&] { return prompter.dialogs.size() > asked; }));
+        EXPECT_EQ(prompter.dialogs.at(asked), QStringLiteral("vandrel::SourceChoiceDialog"));
         return *window;
     }
 
@@ -94,6 +99,28 @@ protected:
 
     // A dialog step that runs the real dialog until it ends.
     static int runReal(QDialog& dialog) { return dialog.exec(); }
+
+    // A dialog step that fills the dialog, then presses the button with this object name.
+    static ScriptedPrompter::DialogStep press(const char* button,
+                                              std::function<void(QDialog&)> fill = {}) {
+        return [button, fill](QDialog& dialog) {
+            if (fill) {
+                fill(dialog);
+            }
+            QPushButton* pressed = dialog.findChild<QPushButton*>(QString::fromLatin1(button));
+            EXPECT_NE(pressed, nullptr) << button;
+            if (pressed != nullptr) {
+                pressed->click();
+            }
+            return dialog.result();
+        };
+    }
+    // Types `text` into the line edit with this object name.
+    static std::function<void(QDialog&)> typing(const char* edit, const QString& text) {
+        return [edit, text](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>(QString::fromLatin1(edit))->setText(text);
+        };
+    }
 
     // Keeps a picture of `widget` in the build folder's screenshots.
     static void screenshot(QWidget* widget, const QString& name) {

@@ -3,6 +3,7 @@
 #include "AppRig.h"
 #include "ManualTimers.h"
 
+#include "config/ConverterConfig.h"
 #include "config/FileHelpers.h"
 #include "language/TextIds.h"
 #include "shell/app/CommandIds.h"
@@ -53,13 +54,77 @@ TEST_F(DeviceFlows, ResetShowsTheWaitDialogUntilTheConverterIsBack) {
     });
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitFor([&] {
-        return !prompter.dialogs.empty() && !frame.busy() && !frame.sessionDialogs().wait;
+        return prompter.dialogs.size() == 2 && !frame.busy() && !frame.sessionDialogs().wait;
     }));
-    EXPECT_EQ(prompter.dialogs.front(), QStringLiteral("vandrel::WaitDialog"));
+    EXPECT_EQ(prompter.dialogs.at(1), QStringLiteral("vandrel::WaitDialog"));
     EXPECT_EQ(note, text(text::WaitRestarting));
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
     EXPECT_TRUE(waitFor([&] { return withModel([](auto& m) { return m.running(); }); }));
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkReady));
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(DeviceFlows, AccessDeniedAsksForThePasswordAndTheResetGoesThrough) {
+    withModel([](auto& m) { m.setPassword("secret"); });
+    MainFrame& frame = openWindow();
+    // The wait dialog opens with the reset, the refusal's question closes it, and it opens again
+    // with the repeated reset.
+    prompter.dialogSteps.push_back(runReal);
+    prompter.dialogSteps.push_back(press("ctl1", typing("ctl1000", QStringLiteral("secret"))));
+    prompter.dialogSteps.push_back(runReal);
+    frame.command(cmd::DeviceReset);
+    ASSERT_TRUE(waitFor([&] {
+        return prompter.dialogs.size() == 4 && !frame.busy() && !frame.sessionDialogs().wait &&
+               withModel([](auto& m) { return m.running(); });
+    }));
+    EXPECT_EQ(prompter.dialogs,
+              (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::WaitDialog",
+                                    "vandrel::PasswordDialog", "vandrel::WaitDialog"}));
+    EXPECT_EQ(core->session.accessPassword, "secret");
+    EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 2u);
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(DeviceFlows, ACancelledPasswordQuestionSaysWhyAndLeavesTheConverterAlone) {
+    withModel([](auto& m) { m.setPassword("secret"); });
+    MainFrame& frame = openWindow();
+    // The wait dialog opens with the reset; the refusal's question closes it.
+    prompter.dialogSteps.push_back(runReal);
+    prompter.dialogSteps.push_back(press("ctl2"));
+    frame.command(cmd::DeviceReset);
+    ASSERT_TRUE(waitShown(text::PasswordMissing));
+    EXPECT_EQ(prompter.messages.back().title, text(text::CaptionPassword));
+    QTest::qWait(50);
+    EXPECT_EQ(prompter.dialogs,
+              (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::WaitDialog",
+                                    "vandrel::PasswordDialog"}));
+    EXPECT_FALSE(frame.sessionDialogs().wait);
+    EXPECT_FALSE(frame.busy());
+    EXPECT_TRUE(core->session.accessPassword.empty());
+}
+
+TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
+    prompter.dialogSteps.push_back(press("ctl1")); // start-up: read from the converter
+    MainFrame& frame = openWindow();
+    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
+    // A byte no page shows, so that only the record can carry it to the converter.
+    core->config.bytes[ConfigOffset::reserved] = 0x5A;
+    core->session.accessPassword = "new";
+    prompter.dialogSteps.push_back(press("ctl1")); // save: to the converter
+    prompter.dialogSteps.push_back(runReal);       // the wait dialog while it restarts
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(waitFor([&] {
+        return prompter.dialogs.size() == 3 && !frame.sessionDialogs().wait && !frame.busy() &&
+               withModel([](auto& m) { return m.running(); });
+    }));
+    EXPECT_EQ(prompter.dialogs.at(2), QStringLiteral("vandrel::WaitDialog"));
+    auto line = withModel([](auto& m) { return m.configImage(); });
+    std::swap(line[0], line[1]);
+    EXPECT_TRUE(std::equal(line.begin(), line.end(), core->config.bytes.begin()));
+    EXPECT_EQ(line[ConfigOffset::reserved], 0x5A);
+    // The session's password travels in the record.
+    EXPECT_EQ(withModel([](auto& m) { return m.password(); }), "new");
+    EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
     EXPECT_TRUE(prompter.messages.empty());
 }
 

@@ -48,8 +48,9 @@ TEST_F(DocumentFlows, SaveToAFileThenReopenItFromTheRecentList) {
     EXPECT_TRUE(frame.menuAction(cmd::FileSave)->isEnabled());
 
     const QString path = file("first.dat");
+    prompter.dialogSteps.push_back(press("ctl1018")); // to a file
     prompter.saveAnswers.push_back(FileChoice{path, 2});
-    frame.command(cmd::SaveToFile);
+    frame.command(cmd::FileSave);
     ASSERT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(prompter.saveRequests.at(0).title, text(text::ConfigSaveTitle));
     EXPECT_EQ(prompter.saveRequests.at(0).defaultSuffix, QStringLiteral("DAT"));

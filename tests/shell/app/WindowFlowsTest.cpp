@@ -1,15 +1,18 @@
 // The main window itself: translated menus, tabs, logo, status bar, start-up and shutdown.
 #include "AppRig.h"
 
+#include "config/DeviceInfo.h"
 #include "language/TextIds.h"
 #include "settings/LinkSettings.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/HeaderBar.h"
 #include "shell/app/ProgramRun.h"
 #include "shell/app/StatusPanes.h"
+#include "shell/ui/SystemMonitorPane.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QMenuBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -75,13 +78,73 @@ TEST_F(WindowFlows, TheLogoNeedsABandHigherThan46Pixels) {
               header->barHeight() > HeaderBar::kMaxHeightWithoutLogo);
 }
 
-TEST_F(WindowFlows, WithoutAPortTheStatusSaysNotConnectedAndOpenIsAskedFirst) {
+TEST_F(WindowFlows, StartWithoutAPortAsksForOneThenReadsTheConverter) {
+    const QString device = QString::fromStdString(converter->devicePath());
+    prompter.dialogSteps.push_back(press("ctl1")); // the start-up question: the converter
+    prompter.dialogSteps.push_back(press("ctl1", [&](QDialog& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("ctl1001"))->setEditText(device);
+    }));
     MainFrame& frame = openWindow(true);
+    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
+    EXPECT_EQ(prompter.dialogs.at(1), QStringLiteral("vandrel::PortDialog"));
+    EXPECT_EQ(frame.windowTitle(), text(text::UntitledDocument) + " - " + text(text::AppTitle));
+    EXPECT_EQ(frame.configView()->currentPage(), 0);
+    EXPECT_TRUE(core->channel.isOpen());
+    EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkReady));
+    LinkSettings stored;
+    stored.load();
+    EXPECT_EQ(stored.portName, device);
+    // The system information follows the configuration.
+    EXPECT_TRUE(waitFor([&] {
+        return VersionTextString(frame.configView()->deviceInfo().firmwareVersion) ==
+               withModel([](auto& m) { return m.firmwareVersion(); });
+    }));
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(WindowFlows, StartWithoutAPortAndCancelInThePortDialogStaysIdle) {
+    prompter.dialogSteps.push_back(press("ctl1"));
+    prompter.dialogSteps.push_back(press("ctl2"));
+    MainFrame& frame = openWindow(true);
+    ASSERT_TRUE(waitFor([&] { return prompter.dialogs.size() == 2; }));
+    QTest::qWait(50);
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkClosed));
-    // The posted start-up question: the source choice, here cancelled.
-    ASSERT_TRUE(waitFor([&] { return !prompter.dialogs.empty(); }));
     EXPECT_TRUE(frame.configView()->isEmpty());
     EXPECT_FALSE(core->channel.isOpen());
+    EXPECT_FALSE(frame.busy());
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(WindowFlows, TheLanguageSwitchTranslatesEverythingAtOnce) {
+    MainFrame& frame = openWindow();
+    frame.command(cmd::FileNew);
+    frame.command(cmd::MonitorTab);
+    prompter.dialogSteps.push_back(press("ctl1", [](QDialog& dialog) {
+        auto* list = dialog.findChild<QComboBox*>(QStringLiteral("ctl1001"));
+        list->setCurrentIndex(list->findText(QStringLiteral("Deutsch")));
+    }));
+    frame.command(cmd::Language);
+
+    EXPECT_EQ(core->linkSettings.language, 2u);
+    LinkSettings stored;
+    stored.load();
+    EXPECT_EQ(stored.language, 2u);
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Konverterkonfiguration - ") + text(1));
+    EXPECT_EQ(frame.header()->menuBar()->actions().at(0)->text(), QStringLiteral("&Datei"));
+    EXPECT_EQ(frame.menuAction(cmd::FileNew)->text(), QStringLiteral("&Neu\tStrg+N"));
+    EXPECT_EQ(frame.tabs()->tabText(0), QStringLiteral("Konfiguration"));
+    EXPECT_EQ(frame.tabs()->tabText(1), text(text::MonitorTab));
+    EXPECT_EQ(frame.statusPanes()->text(1), QStringLiteral("Konverter verbunden"));
+    QString tip;
+    ASSERT_TRUE(core->language.Tooltip(cmd::FileNew, tip));
+    EXPECT_EQ(frame.toolAction(cmd::FileNew)->toolTip(), tip);
+    EXPECT_NE(tip, QStringLiteral("New configuration"));
+    EXPECT_TRUE(frame.menuAction(cmd::MonitorTab)->isChecked());
+    EXPECT_EQ(frame.monitorPane()->findChild<QPushButton*>(QStringLiteral("ctl1020"))->text(),
+              text(text::MonitorSend));
+    // The recent list and its placeholder come back in the new language.
+    EXPECT_FALSE(frame.menuAction(cmd::FileRecentFirst)->text().isEmpty());
+    screenshot(&frame, QStringLiteral("main-german"));
 }
 
 TEST_F(WindowFlows, AMissingLanguageEndsTheRunBeforeAnyWindowAndSavesNothing) {
