@@ -111,4 +111,8 @@ std::uint32_t FileSize(const std::string& path) {
     return st.st_size > static_cast<off_t>(kMax) ? kMax : static_cast<std::uint32_t>(st.st_size);
 }
 
+bool FileDelete(const std::string& path) {
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 } // namespace vandrel

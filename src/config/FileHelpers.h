@@ -26,4 +26,7 @@ std::uint32_t FileReadAt(const std::string& path, std::uint32_t offset, void* bu
 // Size of an existing regular file in bytes, 0 when it cannot be opened.
 std::uint32_t FileSize(const std::string& path);
 
+// Removes the file; true when it is gone afterwards (also when it never existed).
+bool FileDelete(const std::string& path);
+
 } // namespace vandrel

@@ -2,6 +2,7 @@
 
 #include "config/FileHelpers.h"
 #include "language/LanguageFolders.h"
+#include "language/TextIds.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -207,13 +208,13 @@ bool LanguageManager::ButtonText(int button, QString& text) const {
     text.clear();
     switch (button) {
     case ResultOk:
-        return Text(30, text);
+        return Text(text::ButtonOk, text);
     case ResultCancel:
-        return Text(31, text);
+        return Text(text::ButtonCancel, text);
     case ResultYes:
-        return Text(32, text);
+        return Text(text::ButtonYes, text);
     case ResultNo:
-        return Text(33, text);
+        return Text(text::ButtonNo, text);
     default:
         return false;
     }
@@ -225,7 +226,7 @@ bool LanguageManager::Tooltip(int command, QString& text, int maxChars) const {
     text.clear();
     for (int i = 0; i < 4; ++i) {
         if (commands[i] == command) {
-            const bool ok = lookup("tooltips", QString::number(100 + i), text);
+            const bool ok = lookup("tooltips", QString::number(text::tip::New + i), text);
             text = CutText(text, maxChars);
             return ok;
         }

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +15,12 @@
 // The small interfaces through which the protocol engine reaches the rest of the program, so it
 // runs the same against the real window, port and clock as against test doubles.
 namespace vandrel {
+
+// What the user typed into the open change-password dialog.
+struct PasswordChangeTexts {
+    std::string newPassword;
+    std::string currentPassword;
+};
 
 // The window that owns the session.
 class SessionHost {
@@ -22,6 +30,12 @@ public:
     virtual int sessionQuery(SessionQuery query) = 0;
     // Queued: the host handles it after the caller has returned.
     virtual void postSessionProgress(SessionProgress code, int value) = 0;
+    // The change-password dialog's texts while it is open, for re-sending the change; none once
+    // it has been closed.
+    virtual std::optional<PasswordChangeTexts> passwordChangeTexts() const { return std::nullopt; }
+    // A frame could not be allocated: tell the user and end the process with exit code 1.
+    // Must not return.
+    virtual void fatalOutOfMemory() { std::exit(1); }
 };
 
 using TimerId = std::uint32_t; // 0 = no timer

@@ -95,3 +95,17 @@ TEST(FileHelpers, UnreadableFile) {
     EXPECT_EQ(FileReadAt(path, 0, buf.data(), 3), 0u);
     EXPECT_EQ(FileSize(path), 0u);
 }
+
+TEST(FileHelpers, DeleteRemovesFilesButNotFolders) {
+    TempDir dir;
+    const std::string path = dir.file("image.bin");
+    ASSERT_TRUE(FileAppend(path, "abc", 3));
+    EXPECT_TRUE(FileDelete(path));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_TRUE(FileDelete(path)) << "a file that is already gone counts as deleted";
+
+    const std::string folder = dir.file("folder");
+    fs::create_directory(folder);
+    EXPECT_FALSE(FileDelete(folder));
+    EXPECT_TRUE(fs::exists(folder));
+}

@@ -1,0 +1,460 @@
+#include "SessionRig.h"
+
+#include "protocol/DeviceSession.h"
+
+#include <gtest/gtest.h>
+
+using namespace vandrel;
+using rig::Bytes;
+using rig::SessionRig;
+using Posts = std::vector<std::pair<SessionProgress, int>>;
+
+namespace {
+
+TEST(DeviceSessionDispatch, DamagedFramesAreTracedAndDropped) {
+    struct IntakeCase {
+        const char* bytes;
+        const char* line;
+    };
+    const IntakeCase cases[] = {
+        {"A5 02 15 00 44", "Incorrect message structure!!!"}, // right checksum, unknown type
+        {"00 02 15 00 00", "Incorrect message structure!!!"}, // the type test comes first
+        {"A2 02 15 00 48", "Incorrect message checksum!!!"},
+        {"A1 03 11 01 05 00", "Incorrect message checksum!!!"}, // a restart event, damaged
+    };
+    for (const IntakeCase& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        SessionRig r;
+        r.session.requestSystemInfo();
+        const TimerId timer = r.session.timerId;
+        r.trace.lines.clear();
+        r.trace.colours.clear();
+        r.session.onFrameReceived(rig::receivedRaw(rig::bytesOf(c.bytes)));
+        EXPECT_EQ(r.trace.dumps.back(), std::string("IN: ") + c.bytes);
+        EXPECT_EQ(r.trace.lines, std::vector<std::string>{c.line});
+        EXPECT_EQ(r.trace.colours, std::vector<TraceColour>{0x808000});
+        EXPECT_EQ(r.session.timerId, timer) << "the outstanding request still waits";
+        EXPECT_EQ(r.session.pendingFlags, pending::SystemInfo);
+        EXPECT_EQ(r.channel.sent.size(), 1u);
+    }
+    // The dump shows the bytes as delivered, also when they run past the frame.
+    SessionRig r;
+    r.session.onFrameReceived(rig::receivedRaw(rig::bytesOf("A4 00 5C 77 77")));
+    EXPECT_EQ(r.trace.dumps.back(), "IN: A4 00 5C 77 77");
+    EXPECT_TRUE(r.trace.lines.empty());
+    // Without a trace nothing is written, and nothing breaks.
+    r.session.trace = nullptr;
+    r.session.onFrameReceived(rig::receivedRaw(rig::bytesOf("A5 00 5B")));
+    r.session.onFrameReceived({});
+    EXPECT_EQ(r.trace.dumps.size(), 1u);
+}
+
+struct RestartCase {
+    const char* name;
+    std::function<void(SessionRig&)> setup;
+    std::vector<rig::Field> fields;
+    std::vector<std::string> lines;
+    Posts posts;
+    std::vector<std::string> sent; // the acknowledgement first
+    SessionState state;
+    std::optional<std::int64_t> timer;
+};
+
+std::vector<RestartCase> restartCases() {
+    auto inFlashStart = [](SessionRig& r) {
+        r.session.flashFilePath = "/nonexistent/fw.bin";
+        r.session.flashTotal = 1024;
+        r.session.state = SessionState::FlashStart;
+    };
+    return {
+        {"Loader",
+         {},
+         {{0x11, {0x05}}, {0x15, {'L', '1', '.', '0', '7', 0}}},
+         {"Restart loader", "Loader version: L1.07"},
+         {{SessionProgress::RestartLoader, 0}},
+         {"A2 03 12 01 05 43"},
+         SessionState::LoaderRunning,
+         15000},
+        {"Code",
+         {},
+         {{0x13, {}}, {0x15, {'F', '2'}}},
+         {"Restart code", "Firmware version: F2"},
+         {{SessionProgress::RestartCode, 0}},
+         {"A2 03 14 01 00 46"},
+         SessionState::Ready,
+         std::nullopt},
+        {"BothFieldsCountAsLoader",
+         {},
+         {{0x11, {0x05}}, {0x13, {0x09}}},
+         {"Restart loader"},
+         {{SessionProgress::RestartLoader, 0}},
+         {"A2 03 12 01 05 43"},
+         SessionState::LoaderRunning,
+         15000},
+        {"LoaderWaitsForFirmware",
+         {},
+         {{0x11, {0x05}}, {0x71, {0x9F}}},
+         {"Restart loader", "Start FLASH loading"},
+         {{SessionProgress::RestartLoader, 0},
+          {SessionProgress::LoaderWaitsForFirmware, 0},
+          {SessionProgress::FlashStartSent, 0}},
+         {"A2 03 12 01 05 43", "A1 06 21 01 01 88 01 00 AD"},
+         SessionState::FlashStart,
+         15000},
+        {"LoaderWhileFlashStartIsAsked",
+         inFlashStart,
+         {{0x11, {0x05}}},
+         {"Restart loader", "Start FLASH loading"},
+         {{SessionProgress::RestartLoader, 0}, {SessionProgress::FlashStartSent, 0}},
+         {"A2 03 12 01 05 43", "A1 06 21 01 01 88 01 00 AD"},
+         SessionState::FlashStart,
+         15000},
+        {"CodeWhileFlashStartIsAsked",
+         inFlashStart,
+         {{0x13, {0x02}}},
+         {"Restart code", "Start FLASH loading"},
+         {{SessionProgress::RestartCode, 0}, {SessionProgress::FlashStartSent, 0}},
+         {"A2 03 14 01 02 44", "A1 06 21 01 01 88 01 00 AD"},
+         SessionState::FlashStart,
+         15000},
+    };
+}
+
+TEST(DeviceSessionDispatch, RestartEvents) {
+    for (const RestartCase& c : restartCases()) {
+        SCOPED_TRACE(c.name);
+        SessionRig r;
+        r.session.requestMonitor(true);
+        r.session.pendingFlags |= pending::FlashReadData | pending::PasswordChange;
+        r.session.loaderVersion = "old loader";
+        r.session.firmwareVersion = "old firmware";
+        if (c.setup) {
+            c.setup(r);
+        }
+        r.channel.sent.clear();
+        r.trace.lines.clear();
+        r.host.posted.clear();
+
+        FramePtr event = frameCreate(0xA1);
+        for (const rig::Field& f : c.fields) {
+            frameAddField(*event, f.tag, static_cast<std::uint8_t>(f.value.size()), f.value.data());
+        }
+        frameSeal(*event);
+        r.deliver(std::move(event));
+
+        EXPECT_EQ(r.trace.lines, c.lines);
+        EXPECT_EQ(r.host.posted, c.posts);
+        std::vector<std::string> sent;
+        for (const Bytes& b : r.channel.sent) {
+            sent.push_back(rig::hex(b));
+        }
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(r.session.state, c.state);
+        EXPECT_EQ(r.timeout(), c.timer);
+        EXPECT_EQ(r.pane.monitoringCalls, std::vector<bool>{false});
+        EXPECT_EQ(r.session.pendingFlags, 0u) << "every pending request ended";
+        if (c.state == SessionState::LoaderRunning) {
+            EXPECT_EQ(r.session.firmwareVersion, "old firmware");
+        }
+    }
+}
+
+TEST(DeviceSessionDispatch, LoaderRunning) {
+    SessionRig r;
+    r.deliver(0xA1, {{0x11, {0x07}}});
+    r.channel.sent.clear();
+    r.trace.lines.clear();
+    // Every refusal gets the acknowledgement again.
+    r.deliver(0xA3, {{0x71, {0x01}}});
+    r.deliver(0xA3, {});
+    EXPECT_EQ(r.channel.sent, (std::vector<Bytes>(2, rig::bytesOf("A2 03 12 01 07 41"))));
+    // The partition from any non-refusal frame; an empty field keeps the old value.
+    r.session.activePartition = 4;
+    r.deliver(0xA4, {{0x51, {}}});
+    r.deliver(0xA2, {{0x51, {0x02}}});
+    EXPECT_EQ(r.session.activePartition, 2);
+    EXPECT_EQ(r.trace.lines,
+              (std::vector<std::string>{"Code is starting up from FLASH partition 4",
+                                        "Code is starting up from FLASH partition 2"}));
+    EXPECT_EQ(r.session.state, SessionState::LoaderRunning);
+}
+
+TEST(DeviceSessionDispatch, ResetAcceptedWaitsBoundedForTheRestart) {
+    for (bool restarts : {true, false}) {
+        SCOPED_TRACE(restarts);
+        SessionRig r;
+        r.session.requestReset();
+        r.clock.advance(100);
+        r.deliver(0xA2, {{0x81, {}}});
+        EXPECT_EQ(r.session.state, SessionState::Resetting);
+        EXPECT_EQ(r.timeout(), kRestartWaitMs);
+        r.clock.advance(kRestartWaitMs - 1);
+        if (restarts) {
+            r.deliver(0xA1, {{0x13, {0x01}}});
+        }
+        r.clock.advance(1);
+        EXPECT_EQ(r.channel.sent.size(), restarts ? 2u : 1u) << "the reset is not repeated";
+        if (restarts) {
+            EXPECT_EQ(r.session.state, SessionState::Ready);
+            EXPECT_EQ(r.host.count(SessionProgress::GaveUp, 0), 0);
+        } else {
+            EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::GaveUp, 0));
+            EXPECT_EQ(r.trace.lines.back(), "Operation failed!");
+            EXPECT_EQ(r.session.state, SessionState::Failed);
+        }
+    }
+}
+
+TEST(DeviceSessionDispatch, RefusedResetIsRepeatedWithoutLimit) {
+    SessionRig r;
+    r.session.requestReset();
+    for (int i = 1; i <= 6; ++i) {
+        r.deliver(0xA3, {{0x71, {0x01}}});
+        EXPECT_EQ(r.channel.sent.size(), static_cast<std::size_t>(i + 1));
+        EXPECT_EQ(r.session.retryCount, i);
+        EXPECT_EQ(r.timeout(), 5000);
+    }
+    // Access denied: cancelled question ends in Ready with (1, 5).
+    r.deliver(0xA3, {{0x71, {0x9E}}});
+    EXPECT_EQ(r.channel.sent.size(), 7u);
+    EXPECT_EQ(r.session.state, SessionState::Ready);
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::ResetSent, 5));
+    EXPECT_EQ(r.session.timerId, 0u);
+
+    // Entered: the reset goes out again with the new password.
+    SessionRig e;
+    e.host.passwordEntries = {"pw"};
+    e.session.requestReset();
+    e.deliver(0xA3, {{0x71, {0x9E}}});
+    EXPECT_EQ(e.lastSent(), "A1 07 81 00 88 03 70 77 00 65");
+}
+
+TEST(DeviceSessionDispatch, ReadyAnswers) {
+    SessionRig r;
+    // Monitoring on, with output in the same answer.
+    r.session.requestMonitor(true);
+    r.deliver(0xA2, {{0x31, {'h', 'i'}}});
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::MonitorEnded, 1));
+    EXPECT_EQ(r.pane.monitoringCalls, std::vector<bool>{true});
+    EXPECT_EQ(r.session.pendingFlags, 0u);
+    EXPECT_EQ(r.session.timerId, 0u);
+    // Later output only appends.
+    r.deliver(0xA2, {{0x31, {'\r', '\n', 'x'}}});
+    r.deliver(0xA2, {{0x31, {}}});
+    EXPECT_EQ(r.pane.shown, "hi\r\nx");
+    EXPECT_EQ(r.host.posted.size(), 2u);
+    // Monitoring off without a request still switches the display off.
+    r.deliver(0xA2, {{0x32, {}}});
+    EXPECT_EQ(r.pane.monitoringCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(r.host.posted.size(), 2u);
+    // A command answer.
+    r.session.requestMonitorText("V=00\r\n");
+    r.deliver(0xA2, {{0x33, {}}});
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::MonitorEnded, 1));
+    // System information.
+    r.session.requestSystemInfo();
+    r.trace.lines.clear();
+    r.deliver(0xA2, {{0x15, {'F', 'W', ' ', '3', 0}}, {0x16, {'L', 'D'}}, {0x51, {0x01}}});
+    EXPECT_EQ(r.session.firmwareVersion, "FW 3");
+    EXPECT_EQ(r.session.loaderVersion, "LD");
+    EXPECT_EQ(r.session.activePartition, 1);
+    EXPECT_EQ(r.trace.lines,
+              (std::vector<std::string>{"Firmware version: FW 3", "Loader version: LD",
+                                        "Active FLASH partition: 1"}));
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::SystemInfoEnded, 1));
+    // A password change.
+    r.session.requestPasswordChange("n", "o");
+    r.deliver(0xA2, {{0x28, {}}});
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::PasswordChangeEnded, 1));
+    EXPECT_EQ(r.session.pendingFlags, 0u);
+    // An overlong version text is cut.
+    r.deliver(0xA2, {{0x15, Bytes(100, 'v')}});
+    EXPECT_EQ(r.session.firmwareVersion, std::string(63, 'v'));
+}
+
+TEST(DeviceSessionDispatch, MonitorOutputOutsideReadyIsDropped) {
+    SessionRig r;
+    r.session.requestConfigRead(false);
+    r.deliver(0xA2, {{0x31, {'x'}}});
+    EXPECT_EQ(r.pane.shown, "");
+    EXPECT_TRUE(r.pane.monitoringCalls.empty());
+}
+
+TEST(DeviceSessionDispatch, ReadyRefusals) {
+    struct RefusalCase {
+        const char* name;
+        std::function<void(SessionRig&)> start;
+        Bytes status;
+        int retryCount;
+        std::vector<std::string> passwordEntries;
+        bool dialogOpen;
+        bool resent;
+        std::optional<std::pair<SessionProgress, int>> posted;
+    };
+    auto monitorOn = [](SessionRig& r) { r.session.requestMonitor(true); };
+    auto command = [](SessionRig& r) {
+        r.pane.command = "V=01\r\n";
+        r.session.requestMonitorText(r.pane.command);
+    };
+    auto info = [](SessionRig& r) { r.session.requestSystemInfo(); };
+    auto change = [](SessionRig& r) { r.session.requestPasswordChange("n", "o"); };
+    const RefusalCase cases[] = {
+        {"monitor on repeated", monitorOn, {0x01}, 2, {}, false, true, std::nullopt},
+        {"monitor on at the limit",
+         monitorOn,
+         {0x01},
+         3,
+         {},
+         false,
+         false,
+         {{SessionProgress::MonitorEnded, 2}}},
+        {"command, password cancelled",
+         command,
+         {0x9E},
+         0,
+         {},
+         false,
+         false,
+         {{SessionProgress::MonitorEnded, 5}}},
+        {"command, password entered at the limit",
+         command,
+         {0x9E},
+         3,
+         {"pw"},
+         false,
+         true,
+         std::nullopt},
+        {"system info at the limit",
+         info,
+         {0x02},
+         3,
+         {},
+         false,
+         false,
+         {{SessionProgress::SystemInfoEnded, 2}}},
+        {"password change refused password",
+         change,
+         {0x9E},
+         0,
+         {"never asked"},
+         true,
+         false,
+         {{SessionProgress::PasswordChangeEnded, 6}}},
+        {"password change repeated", change, {0x01}, 0, {}, true, true, std::nullopt},
+        {"password change with the dialog closed",
+         change,
+         {0x01},
+         0,
+         {},
+         false,
+         false,
+         {{SessionProgress::PasswordChangeEnded, 2}}},
+        {"password change at the limit",
+         change,
+         {0x01},
+         3,
+         {},
+         true,
+         false,
+         {{SessionProgress::PasswordChangeEnded, 2}}},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SessionRig r;
+        c.start(r);
+        const Bytes first = r.channel.sent.back();
+        const std::uint32_t bit = r.session.pendingFlags;
+        r.session.retryCount = c.retryCount;
+        r.host.passwordEntries = c.passwordEntries;
+        if (c.dialogOpen) {
+            r.host.changeDialog = PasswordChangeTexts{"n", "o"};
+        }
+        r.host.posted.clear();
+        r.deliver(0xA3, {{0x71, c.status}});
+        EXPECT_EQ(r.session.resultHex, rig::hex(c.status));
+        EXPECT_EQ(r.channel.sent.size(), c.resent ? 2u : 1u);
+        if (c.resent) {
+            EXPECT_EQ(r.session.pendingFlags, bit);
+            EXPECT_NE(r.session.timerId, 0u);
+            if (c.passwordEntries.empty()) {
+                EXPECT_EQ(r.channel.sent.back(), first);
+            }
+        } else {
+            EXPECT_EQ(r.session.pendingFlags, 0u);
+            EXPECT_EQ(r.session.timerId, 0u);
+        }
+        if (c.posted) {
+            EXPECT_EQ(r.host.posted, Posts{*c.posted});
+        } else {
+            EXPECT_EQ(r.host.posted.size(), 1u) << "only the re-send's own report";
+        }
+    }
+    // No pending bit: only the status text changes.
+    SessionRig r;
+    r.session.state = SessionState::Ready;
+    r.deliver(0xA3, {{0x71, {0x01, 0x9E}}});
+    EXPECT_EQ(r.session.resultHex, "01 9E");
+    EXPECT_TRUE(r.channel.sent.empty() && r.host.posted.empty() && r.host.queries.empty());
+    r.deliver(0xA3, {});
+    EXPECT_EQ(r.session.resultHex, "");
+}
+
+// Access denied: the password question, then the repetition with the password entered.
+TEST(DeviceSessionDispatch, PasswordQuestion) {
+    struct QuestionCase {
+        const char* name;
+        std::function<void(SessionRig&)> start;
+        SessionProgress code;
+        SessionState stateAfterCancel;
+    };
+    const QuestionCase cases[] = {
+        {"config read", [](auto& r) { r.session.requestConfigRead(false); },
+         SessionProgress::ConfigReadEnded, SessionState::Ready},
+        {"config write",
+         [](auto& r) {
+             ConfigImage image{};
+             r.session.requestConfigWrite(&image, false);
+         },
+         SessionProgress::ConfigWriteEnded, SessionState::Ready},
+        {"monitor command", [](auto& r) { r.session.requestMonitorText("x"); },
+         SessionProgress::MonitorEnded, SessionState::Ready},
+        {"flash start", [](auto& r) { r.session.requestFlashStart(); },
+         SessionProgress::FlashLoadEnded, SessionState::Ready},
+        {"flash read start", [](auto& r) { r.session.requestFlashReadStart(); },
+         SessionProgress::FlashReadEnded, SessionState::Ready},
+    };
+    for (const QuestionCase& c : cases) {
+        for (int retries : {0, 3}) {
+            SCOPED_TRACE(std::string(c.name) + " retries " + std::to_string(retries));
+            // Cancelled.
+            SessionRig r;
+            c.start(r);
+            r.session.retryCount = retries;
+            r.deliver(0xA3, {{0x71, {0x9E}}});
+            EXPECT_EQ(r.host.queries.back(), SessionQuery::AskPassword);
+            EXPECT_EQ(r.host.last(), std::make_pair(c.code, 5));
+            EXPECT_EQ(r.channel.sent.size(), 1u);
+            EXPECT_EQ(r.session.state, c.stateAfterCancel);
+            EXPECT_EQ(r.session.pendingFlags, 0u);
+            EXPECT_EQ(r.session.timerId, 0u);
+
+            // Entered: one more attempt, with the new password, even at the limit.
+            SessionRig e;
+            e.host.passwordEntries = {"secret"};
+            c.start(e);
+            e.session.retryCount = retries;
+            e.deliver(0xA3, {{0x71, {0x9E}}});
+            ASSERT_EQ(e.channel.sent.size(), 2u);
+            ProtocolFrame again;
+            std::copy(e.channel.sent[1].begin(), e.channel.sent[1].end(), again.bytes.begin());
+            const auto password = frameFindField(again, 0x88);
+            ASSERT_TRUE(password);
+            EXPECT_EQ(Bytes(password->value.begin(), password->value.end()),
+                      (Bytes{'s', 'e', 'c', 'r', 'e', 't', 0}));
+            EXPECT_EQ(e.session.retryCount, retries == 3 ? 3 : 1);
+            EXPECT_NE(e.session.timerId, 0u);
+        }
+    }
+}
+
+} // namespace
