@@ -1,6 +1,7 @@
 // The main window's rules that do not need a converter: command states, status texts, the menu
 // descriptions, the timers and the command line.
 #include "language/TextIds.h"
+#include "shell/app/Artwork.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/CommandStates.h"
 #include "shell/app/MenuDescription.h"
@@ -9,6 +10,9 @@
 #include "shell/app/StatusPanes.h"
 
 #include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -132,6 +136,48 @@ TEST(CommandLine, DemoOnlyOtherwiseAnError) {
             EXPECT_FALSE(error.isEmpty());
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(DesktopEntry, StartsTheProgramWithItsShippedIcon) {
+    QFile file(QStringLiteral(VANDREL_SOURCE_DIR "/resources/app/vandrel.desktop"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.first(), QStringLiteral("[Desktop Entry]"));
+    QMap<QString, QString> keys;
+    for (const QString& line : lines.mid(1)) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq > 0 && !line.startsWith('#')) {
+            EXPECT_FALSE(keys.contains(line.left(eq))) << qPrintable(line);
+            keys.insert(line.left(eq), line.mid(eq + 1));
+        }
+    }
+    EXPECT_EQ(keys.value("Type"), QStringLiteral("Application"));
+    EXPECT_EQ(keys.value("Exec"), QStringLiteral("vandrel"));
+    EXPECT_FALSE(keys.value("Name").isEmpty());
+    EXPECT_TRUE(keys.value("Categories").endsWith(';'));
+    QFile icon(QStringLiteral(VANDREL_SOURCE_DIR "/resources/app/") + keys.value("Icon") +
+               QStringLiteral(".svg"));
+    ASSERT_TRUE(icon.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(icon.readAll().contains("<svg"));
+}
+
+TEST(Artwork, ToolbarImagesHaveTheirOwnDisabledLookAndFollowThePixelRatio) {
+    for (const int id : {cmd::FileNew, cmd::FileOpen, cmd::FileSave, cmd::HelpIndex}) {
+        const QIcon icon = artwork::toolbarIcon(id, 2.0);
+        ASSERT_FALSE(icon.isNull());
+        const QSize size(artwork::kToolbarImageSize, artwork::kToolbarImageSize);
+        const QImage normal = icon.pixmap(size, 2.0, QIcon::Normal).toImage();
+        const QImage disabled = icon.pixmap(size, 2.0, QIcon::Disabled).toImage();
+        EXPECT_EQ(normal.size(), size * 2);
+        EXPECT_NE(normal, disabled);
+    }
+    EXPECT_TRUE(artwork::toolbarIcon(cmd::AppAbout, 1.0).isNull());
+    EXPECT_EQ(artwork::logo(1.0).size(), QSize(artwork::kLogoWidth, artwork::kLogoHeight));
 }
 
 } // namespace

@@ -5,15 +5,18 @@
 #include "language/TextIds.h"
 #include "settings/LinkSettings.h"
 #include "shell/app/CommandIds.h"
+#include "shell/app/FindDialog.h"
 #include "shell/app/HeaderBar.h"
 #include "shell/app/ProgramRun.h"
 #include "shell/app/StatusPanes.h"
 #include "shell/ui/SystemMonitorPane.h"
+#include "shell/ui/TraceLog.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -189,4 +192,52 @@ TEST_F(WindowFlows, ANormalCloseSavesThePlacementAfterTheLoopAndAnswersOne) {
     stored.load();
     EXPECT_EQ(stored.rect, (WindowRect{120, 80, 820, 580}));
     EXPECT_FALSE(stored.maximized);
+}
+
+TEST_F(WindowFlows, FindInTheLogAndSaveIt) {
+    MainFrame& frame = openWindow();
+    frame.command(cmd::MonitorTab);
+    frame.command(cmd::NextTab);
+    TraceLog& log = frame.monitorPane()->traceLog();
+    log.addLine("alpha line", kTraceTextColour);
+    log.addLine("Beta line", kTraceTextColour);
+
+    frame.command(cmd::EditFind);
+    FindDialog* find = frame.findDialog();
+    ASSERT_NE(find, nullptr);
+    find->edit()->setText(QStringLiteral("beta"));
+    emit find->findNext();
+    EXPECT_EQ(log.window()->textCursor().selectedText(), QStringLiteral("Beta"));
+    screenshot(find, QStringLiteral("dialog-find"));
+    frame.updateCommandStates();
+    EXPECT_TRUE(frame.commandStates().copy);
+
+    // With the configuration in front the search box goes away on its next event.
+    frame.command(cmd::ConfigTabToFront);
+    emit find->findNext();
+    EXPECT_TRUE(waitFor([&] { return frame.findDialog() == nullptr; }));
+
+    frame.command(cmd::NextTab);
+    const QString path = QString::fromStdString(files.file("monitor.txt"));
+    prompter.saveAnswers.push_back(FileChoice{path, 2});
+    frame.command(cmd::SaveLog);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("alpha line\r\nBeta line\r\n"));
+    EXPECT_EQ(prompter.saveRequests.at(0).title, text(text::SaveLogTitle));
+    EXPECT_EQ(frame.logFilterIndex(), 2);
+    EXPECT_EQ(core->windowSettings.browsePathLog,
+              QString::fromStdString(files.path().string()) + QLatin1Char('/'));
+}
+
+TEST_F(WindowFlows, F1OpensTheHelpOfTheCurrentLanguage) {
+    QList<QUrl> opened;
+    core->language.setHelpOpener([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    MainFrame& frame = openWindow();
+    QTest::keyClick(&frame, Qt::Key_F1);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0].toLocalFile().endsWith(QStringLiteral("vandrel_en.htm")));
 }
