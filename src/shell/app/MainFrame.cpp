@@ -216,6 +216,7 @@ void MainFrame::buildShortcuts() {
         const int id = accelerator.commandId;
         connect(action, &QAction::triggered, this, [this, id] { command(id); });
         addAction(action);
+        accelerators_.push_back(action);
     }
 }
 
@@ -319,6 +320,9 @@ void MainFrame::setDocumentName(const QString& name) {
 void MainFrame::setInputEnabled(bool enabled) {
     header_->setEnabled(enabled);
     tabs_->setEnabled(enabled);
+    for (QAction* action : accelerators_) {
+        action->setEnabled(enabled);
+    }
 }
 
 void MainFrame::rememberPlacement() {

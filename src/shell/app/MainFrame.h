@@ -15,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QMenu;
@@ -144,6 +145,7 @@ private:
     ProgressReactions progress_;
 
     std::map<int, QAction*> toolActions_;
+    std::vector<QAction*> accelerators_;
     CommandStates states_;
     QString documentName_;
     bool monitorTabShown_ = false;

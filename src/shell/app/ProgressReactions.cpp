@@ -25,23 +25,30 @@ const MessageStyle kInformationBox{MessageButtons::Ok, MessageIcon::Information}
 
 void ProgressReactions::showRestartWait() {
     frame_.busy->leave();
-    if (!frame_.dialogs.wait) {
-        frame_.dialogs.wait = new WaitDialog(frame_.core.language, frame_.window);
-    }
-    frame_.dialogs.wait->setNote(text::WaitRestarting);
     cancelChangePassword();
+    if (frame_.dialogs.wait && !frame_.dialogs.wait->finishing()) {
+        frame_.dialogs.wait->setNote(text::WaitRestarting);
+    } else if (waitOnScreen_) {
+        reopenWait_ = true;
+    }
     frame_.busy->enter();
     if (waitOnScreen_) {
         return;
     }
     // Runs until a restart event, a give-up or the end of the bounded wait closes it.
     waitOnScreen_ = true;
-    WaitDialog* dialog = frame_.dialogs.wait;
-    frame_.refresh();
-    frame_.prompter.runDialog(*dialog);
+    do {
+        reopenWait_ = false;
+        auto* dialog = new WaitDialog(frame_.core.language, frame_.window);
+        dialog->setNote(text::WaitRestarting);
+        frame_.dialogs.wait = dialog;
+        frame_.refresh();
+        frame_.prompter.runDialog(*dialog);
+        frame_.dialogs.wait = nullptr;
+        delete dialog;
+    } while (reopenWait_ && frame_.busy->busy());
+    reopenWait_ = false;
     waitOnScreen_ = false;
-    frame_.dialogs.wait = nullptr;
-    delete dialog;
 }
 
 void ProgressReactions::closeWaitDialog() {

@@ -32,6 +32,8 @@ private:
     FrameContext& frame_;
     FlashCommands& flash_;
     bool waitOnScreen_ = false;
+    // A restart began while the dialog on screen was closing: show it again once it has gone.
+    bool reopenWait_ = false;
 };
 
 } // namespace vandrel

@@ -20,6 +20,7 @@ public:
     int note() const { return note_; }
     // Ends the dialog with result 1.
     void finish();
+    bool finishing() const { return finishing_; }
     // Sets the texts again after a language switch.
     void retranslate();
 
