@@ -21,10 +21,7 @@ inline void writeFile(const std::filesystem::path& path, const std::string& byte
 
 // The shipped lang/ folder of the source tree.
 inline QString shippedLangFolder() {
-    const char* source = std::getenv("VANDREL_SOURCE_DIR");
-    return QString::fromUtf8(source != nullptr && *source != '\0' ? source
-                                                                  : VANDREL_TEST_SOURCE_DIR) +
-           QStringLiteral("/lang");
+    return QStringLiteral(VANDREL_SOURCE_DIR "/lang");
 }
 
 // Runs a test in a folder of its own as the current directory, and goes back afterwards.

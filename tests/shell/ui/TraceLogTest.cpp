@@ -1,4 +1,4 @@
-#include "shell/TraceLog.h"
+#include "shell/ui/TraceLog.h"
 
 #include "TempDir.h"
 
