@@ -234,6 +234,10 @@ constexpr int LanguageDialogLabel = 5021;
 constexpr int AboutTitle = 6000;
 constexpr int AboutText = 6001;
 
+// Texts of this program's own additions
+constexpr int MonitorProtocolTrace = 7000; // check box: show every frame in the monitor log
+constexpr int AboutNote = 7001;            // the further line of the About dialog
+
 // Labels of the menu descriptions, keys of the "menus" section.
 namespace menu {
 constexpr int File = 1;
@@ -476,6 +480,8 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, LanguageDialogLabel, ""},
     {Section::Strings, AboutTitle, ""},
     {Section::Strings, AboutText, ""},
+    {Section::Strings, MonitorProtocolTrace, ""},
+    {Section::Strings, AboutNote, ""},
 
     {Section::Menus, menu::File, ""},
     {Section::Menus, menu::Settings, ""},

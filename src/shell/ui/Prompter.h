@@ -1,0 +1,65 @@
+#pragma once
+
+#include "language/MessageStyle.h"
+
+#include <QString>
+
+#include <optional>
+
+class QDialog;
+
+namespace vandrel {
+
+class LanguageManager;
+
+// What a file dialog asks for. `filter` is a language-file filter text: description and
+// pattern pairs separated by '|' ("Text files (*.txt)|*.txt|All files|*|").
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    int filterIndex = 1; // 1-based, as the filter pairs are counted
+    QString folder;      // initial folder
+    QString fileName;    // proposed name (save) or preselected file (open)
+    QString defaultSuffix;
+    bool confirmOverwrite = true; // save only
+};
+
+// The file the user chose and the filter that was in effect.
+struct FileChoice {
+    QString path;
+    int filterIndex = 1;
+};
+
+// Every message box, question, file dialog and modal dialog of the program goes through one
+// Prompter, so that tests answer them without a person and the program shows real dialogs.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // Shows a message and answers the MessageResult of the button pressed.
+    virtual int message(const MessageRequest& request) = 0;
+    int message(const QString& text, const QString& caption, MessageIcon icon,
+                MessageButtons buttons = MessageButtons::Ok);
+
+    // None when the user cancelled.
+    virtual std::optional<FileChoice> getOpenFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<FileChoice> getSaveFileName(const FileDialogRequest& request) = 0;
+
+    // Runs a modal dialog to its end and answers its result code.
+    virtual int runDialog(QDialog& dialog) = 0;
+};
+
+// The real dialogs, owned by the active window.
+class QtPrompter : public Prompter {
+public:
+    int message(const MessageRequest& request) override;
+    using Prompter::message;
+    std::optional<FileChoice> getOpenFileName(const FileDialogRequest& request) override;
+    std::optional<FileChoice> getSaveFileName(const FileDialogRequest& request) override;
+    int runDialog(QDialog& dialog) override;
+};
+
+// Sends the language manager's message boxes to `prompter`, which must outlive the routing.
+void routeMessages(LanguageManager& languages, Prompter& prompter);
+
+} // namespace vandrel

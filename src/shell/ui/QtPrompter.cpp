@@ -1,0 +1,73 @@
+#include "shell/ui/FileFilter.h"
+#include "shell/ui/Prompter.h"
+
+#include "language/LanguageManager.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+
+namespace vandrel {
+namespace {
+
+std::optional<FileChoice> runFileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.confirmOverwrite));
+    const QStringList filters = nameFiltersFromPipeText(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = std::clamp(request.filterIndex, 1, static_cast<int>(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!request.defaultSuffix.isEmpty()) {
+        dialog.setDefaultSuffix(request.defaultSuffix);
+    }
+    if (!request.fileName.isEmpty()) {
+        dialog.selectFile(request.fileName);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    FileChoice choice;
+    choice.path = dialog.selectedFiles().front();
+    const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+    choice.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : request.filterIndex;
+    return choice;
+}
+
+} // namespace
+
+int Prompter::message(const QString& text, const QString& caption, MessageIcon icon,
+                      MessageButtons buttons) {
+    MessageRequest request;
+    request.text = text;
+    request.title = caption;
+    request.style.icon = icon;
+    request.style.buttons = buttons;
+    return message(request);
+}
+
+int QtPrompter::message(const MessageRequest& request) {
+    return ShowMessageBox(request);
+}
+
+std::optional<FileChoice> QtPrompter::getOpenFileName(const FileDialogRequest& request) {
+    return runFileDialog(request, false);
+}
+
+std::optional<FileChoice> QtPrompter::getSaveFileName(const FileDialogRequest& request) {
+    return runFileDialog(request, true);
+}
+
+int QtPrompter::runDialog(QDialog& dialog) {
+    return dialog.exec();
+}
+
+void routeMessages(LanguageManager& languages, Prompter& prompter) {
+    languages.setMessageHandler(
+        [&prompter](const MessageRequest& request) { return prompter.message(request); });
+}
+
+} // namespace vandrel

@@ -1,0 +1,181 @@
+#include "shell/ui/ChangePasswordDialog.h"
+
+#include "language/TextIds.h"
+#include "protocol/FieldTags.h"
+
+#include "UiTestSupport.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace vandrel;
+using namespace vandrel::test;
+
+namespace {
+
+// The dialog against a real session whose frames go to a recording channel; the fixture plays
+// the main window's part of the progress reports.
+struct ChangeFixture : ::testing::Test {
+    rig::SessionRig r;
+    ShippedTexts texts;
+    ChangePasswordDialog dialog{r.session, texts.lm};
+
+    QLineEdit* edit(const char* name) { return dialog.findChild<QLineEdit*>(name); }
+    QPushButton* button(const char* name) { return dialog.findChild<QPushButton*>(name); }
+    void type(const QString& current, const QString& fresh, const QString& repeat) {
+        edit("ctl1000")->setText(current);
+        edit("ctl1007")->setText(fresh);
+        edit("ctl1022")->setText(repeat);
+    }
+    std::vector<bool> enabled() {
+        return {edit("ctl1000")->isEnabled(), edit("ctl1007")->isEnabled(),
+                edit("ctl1022")->isEnabled(), button("ctl1")->isEnabled(),
+                button("ctl2")->isEnabled()};
+    }
+    // What the main window does with the end of the change.
+    void handleProgress() {
+        ASSERT_FALSE(r.host.posted.empty());
+        const auto [code, value] = r.host.posted.back();
+        ASSERT_EQ(code, SessionProgress::PasswordChangeEnded);
+        if (value == result::Success) {
+            dialog.passwordAccepted();
+        } else {
+            dialog.passwordRefused(value, QString::fromStdString(r.session.resultHex));
+        }
+    }
+    std::string sent(std::uint8_t tag) const { return sentField(r.channel.sent.back(), tag); }
+};
+
+const std::vector<bool> kAllEnabled(5, true);
+const std::vector<bool> kAllDisabled(5, false);
+
+TEST_F(ChangeFixture, DifferentRepetitionIsReportedAndNothingSent) {
+    type("old", "new1", "new2");
+    button("ctl1")->click();
+    ASSERT_EQ(texts.prompter.messages.size(), 1u);
+    EXPECT_EQ(texts.prompter.messages[0].text, texts.text(text::NewPasswordsDiffer));
+    EXPECT_EQ(texts.prompter.messages[0].title, texts.text(text::CaptionError));
+    EXPECT_EQ(texts.prompter.messages[0].style.icon, MessageIcon::Warning);
+    EXPECT_TRUE(edit("ctl1007")->text().isEmpty());
+    EXPECT_TRUE(edit("ctl1022")->text().isEmpty());
+    EXPECT_EQ(edit("ctl1000")->text(), "old");
+    EXPECT_EQ(dialog.focusWidget(), edit("ctl1007"));
+    EXPECT_TRUE(r.channel.sent.empty());
+    EXPECT_FALSE(dialog.isWaiting());
+}
+
+TEST_F(ChangeFixture, AcceptedChangeEndsWithOk) {
+    dialog.show();
+    type("old", "secret", "secret");
+    button("ctl1")->click();
+    EXPECT_EQ(sent(tag::NewPassword), std::string("secret\0", 7));
+    EXPECT_TRUE(dialog.isWaiting());
+    EXPECT_EQ(enabled(), kAllDisabled);
+    EXPECT_EQ(dialog.cursor().shape(), Qt::WaitCursor);
+    saveScreenshot(dialog, "ChangePasswordDialogWaiting");
+    dialog.reject(); // Escape or the close box while waiting
+    EXPECT_TRUE(dialog.isVisible());
+
+    r.deliver(kFrameTypePositive, {{tag::NewPassword, {}}});
+    handleProgress();
+    EXPECT_TRUE(dialog.isDone());
+    EXPECT_TRUE(dialog.isVisible()) << "ends after the caller has returned";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.newPassword(), "secret");
+}
+
+TEST_F(ChangeFixture, RefusalsAreReportedAndTheDialogIsReadyAgain) {
+    struct Case {
+        const char* name;
+        std::uint8_t status; // 0: the converter never answers
+        int message;
+        const char* focus;
+        bool currentCleared;
+    };
+    const Case cases[] = {
+        {"wrong current password", kStatusAccessDenied, text::CurrentPasswordWrong, "ctl1000",
+         true},
+        {"other refusal", 0x05, text::DeviceRefusedFormat, "ctl2", false},
+        {"no answer", 0, text::NoAnswer, "ctl2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        texts.prompter.messages.clear();
+        r.channel.sent.clear();
+        r.host.posted.clear();
+        type("old", "secret", "secret");
+        button("ctl1")->click();
+        // The session re-sends with the dialog's passwords until it gives up.
+        r.host.changeDialog = dialog.texts();
+        if (c.status != 0) {
+            for (int i = 0; i < 4; ++i) {
+                r.deliver(kFrameTypeNegative, {{tag::Status, {c.status}}});
+            }
+            EXPECT_EQ(sent(tag::Password), std::string("old\0", 4)) << "re-sent unchanged";
+            handleProgress();
+        } else {
+            r.clock.runUntilIdle();
+            ASSERT_EQ(r.host.last()->first, SessionProgress::GaveUp);
+            dialog.passwordRefused(ChangePasswordDialog::kNoAnswer, {});
+        }
+        r.host.changeDialog.reset();
+        ASSERT_EQ(texts.prompter.messages.size(), 1u);
+        QString expected = texts.text(c.message);
+        expected.replace("%s", QString::fromStdString(r.session.resultHex));
+        EXPECT_EQ(texts.prompter.messages[0].text, expected);
+        EXPECT_EQ(texts.prompter.messages[0].title, texts.text(text::CaptionError));
+        EXPECT_EQ(texts.prompter.messages[0].style.icon, MessageIcon::Warning);
+        EXPECT_EQ(enabled(), kAllEnabled);
+        EXPECT_FALSE(dialog.isWaiting());
+        EXPECT_FALSE(dialog.isDone());
+        EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(dialog.focusWidget(), dialog.findChild<QWidget*>(c.focus));
+        EXPECT_EQ(edit("ctl1000")->text().isEmpty(), c.currentCleared);
+        EXPECT_EQ(edit("ctl1007")->text(), "secret");
+        EXPECT_EQ(edit("ctl1022")->text(), "secret");
+    }
+}
+
+TEST_F(ChangeFixture, LinkThatCannotOpenLeavesTheDialogReady) {
+    r.host.linkAnswer = 0;
+    type("old", "secret", "secret");
+    button("ctl1")->click();
+    EXPECT_TRUE(r.channel.sent.empty());
+    EXPECT_FALSE(dialog.isWaiting());
+    EXPECT_EQ(enabled(), kAllEnabled);
+}
+
+TEST_F(ChangeFixture, ConverterRestartCancelsTheDialog) {
+    dialog.show();
+    type("old", "secret", "secret");
+    button("ctl1")->click();
+    ASSERT_TRUE(dialog.isWaiting());
+    EXPECT_EQ(ChangePasswordDialog::current(), &dialog);
+    dialog.cancelRequest();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+TEST(ChangePasswordDialogLife, ReachableOnlyWhileItExists) {
+    rig::SessionRig r;
+    ShippedTexts texts;
+    EXPECT_EQ(ChangePasswordDialog::current(), nullptr);
+    {
+        ChangePasswordDialog dialog(r.session, texts.lm);
+        EXPECT_EQ(ChangePasswordDialog::current(), &dialog);
+        EXPECT_EQ(dialog.windowTitle(), texts.text(text::ChangePasswordTitle));
+        for (const char* name : {"ctl1000", "ctl1007", "ctl1022"}) {
+            auto* e = dialog.findChild<QLineEdit*>(name);
+            EXPECT_EQ(e->echoMode(), QLineEdit::Password);
+            EXPECT_EQ(e->maxLength(), 32);
+        }
+        saveScreenshot(dialog, "ChangePasswordDialog");
+    }
+    EXPECT_EQ(ChangePasswordDialog::current(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,292 @@
+#include "shell/ui/SystemMonitorPane.h"
+
+#include "language/TextIds.h"
+#include "protocol/FieldTags.h"
+
+#include "UiTestSupport.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vandrel;
+using namespace vandrel::test;
+
+namespace {
+
+struct PaneFixture : ::testing::Test {
+    rig::SessionRig r;
+    ShippedTexts texts;
+    SystemMonitorPane pane{r.session, texts.lm};
+
+    PaneFixture() {
+        r.session.monitorPane = &pane;
+        pane.resize(560, 280);
+    }
+
+    template <typename T = QWidget> T* control(const char* name) {
+        T* w = pane.findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QPushButton* start() { return control<QPushButton>("ctl1018"); }
+    QPushButton* stop() { return control<QPushButton>("ctl1019"); }
+    QPushButton* sendButton() { return control<QPushButton>("ctl1020"); }
+    QLineEdit* edit() { return control<QLineEdit>("ctl1000"); }
+    QString log() { return control<QPlainTextEdit>("ctl1021")->toPlainText(); }
+
+    // The monitor texts the session sent, in order.
+    std::vector<std::string> sentTexts() const {
+        std::vector<std::string> all;
+        for (const rig::Bytes& frame : r.channel.sent) {
+            if (std::string t = sentField(frame, tag::MonitorText); !t.empty()) {
+                all.push_back(t);
+            }
+        }
+        return all;
+    }
+    // Start pressed and the converter agrees.
+    void switchOn() {
+        start()->click();
+        r.deliver(kFrameTypePositive, {{tag::MonitorOn, {}}});
+        ASSERT_TRUE(pane.monitoringOn());
+    }
+    void answerCommand() { r.deliver(kFrameTypePositive, {{tag::MonitorText, {}}}); }
+    void answerOff() { r.deliver(kFrameTypePositive, {{tag::MonitorOff, {}}}); }
+    // Buttons and edit as (Start, Stop, Send, edit) enabled.
+    std::array<bool, 4> enabling() {
+        return {start()->isEnabled(), stop()->isEnabled(), sendButton()->isEnabled(),
+                edit()->isEnabled()};
+    }
+};
+
+TEST_F(PaneFixture, MaskOfTheTickedBoxesGoesOutWhenMonitoringStarts) {
+    struct Case {
+        std::vector<const char*> ticked;
+        std::string command;
+    };
+    const Case cases[] = {
+        {{"ctl1010", "ctl1011"}, "V=11\r\n"},
+        {{"ctl1010", "ctl1013", "ctl1014", "ctl1015", "ctl1035", "ctl1011"}, "V=77\r\n"},
+        {{}, "V=00\r\n"},
+        {{"ctl1015"}, "V=20\r\n"},
+        {{"ctl1035"}, "V=40\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        pane.setMonitoring(false);
+        for (const auto& box : SystemMonitorPane::kMaskBoxes) {
+            control<QCheckBox>(box.objectName)->setChecked(false);
+        }
+        r.channel.sent.clear();
+        for (const char* name : c.ticked) {
+            control<QCheckBox>(name)->click();
+        }
+        EXPECT_TRUE(r.channel.sent.empty()) << "clicks while off send nothing";
+        switchOn();
+        EXPECT_EQ(sentTexts(), std::vector<std::string>{c.command});
+        EXPECT_EQ(pane.commandText(), c.command) << "kept for re-sends";
+    }
+}
+
+TEST_F(PaneFixture, BoxClickedWhileOnSendsTheNewMask) {
+    switchOn();
+    answerCommand();
+    control<QCheckBox>("ctl1014")->click();
+    control<QCheckBox>("ctl1011")->click();
+    EXPECT_EQ(sentTexts(), (std::vector<std::string>{"V=00\r\n", "V=04\r\n", "V=14\r\n"}));
+}
+
+TEST_F(PaneFixture, ButtonsFollowTheMonitoringState) {
+    using E = std::array<bool, 4>;
+    EXPECT_EQ(enabling(), (E{true, false, false, false})) << "initially off";
+    start()->click();
+    EXPECT_EQ(enabling(), (E{true, false, false, false})) << "unchanged until the answer";
+    r.deliver(kFrameTypePositive, {{tag::MonitorOn, {}}});
+    EXPECT_EQ(enabling(), (E{false, true, true, true}));
+    stop()->click();
+    answerOff();
+    EXPECT_EQ(enabling(), (E{true, false, false, false}));
+}
+
+TEST_F(PaneFixture, OutputWhileOffSwitchesTheDisplayOnFirst) {
+    const std::string out = "boot ok\r\n";
+    pane.appendMonitorText(
+        std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
+    EXPECT_TRUE(pane.monitoringOn());
+    EXPECT_EQ(log(), "\n*** SYSTEM MONITORING STARTED ***\nboot ok\n");
+    EXPECT_EQ(sentTexts(), std::vector<std::string>{"V=00\r\n"});
+    EXPECT_FALSE(start()->isEnabled());
+}
+
+TEST_F(PaneFixture, OutputKeepsItsLineEndsAcrossPieces) {
+    switchOn();
+    for (const std::string piece : {"abc\r", "\ndef", "\r\n", "g"}) {
+        pane.appendMonitorText(
+            std::span(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size()));
+    }
+    EXPECT_TRUE(log().endsWith("STARTED ***\nabc\ndef\ng")) << log().toStdString();
+}
+
+TEST_F(PaneFixture, MarkersAreRedLinesAfterAnEmptyLine) {
+    switchOn();
+    pane.setMonitoring(false);
+    EXPECT_EQ(log(), "\n*** SYSTEM MONITORING STARTED ***\n\n*** SYSTEM MONITORING STOPPED ***\n");
+    auto* edit = control<QPlainTextEdit>("ctl1021");
+    QTextCursor c(edit->document());
+    c.setPosition(static_cast<int>(log().indexOf("STOPPED")) + 1);
+    EXPECT_EQ(c.charFormat().foreground().color(), QColor(255, 0, 0));
+}
+
+TEST_F(PaneFixture, SaveQuestionOnlyAfterTheUsersStop) {
+    struct Case {
+        const char* name;
+        bool pressStop;
+        int link; // the link check's answer when Stop is pressed
+        int answer;
+        bool asked;
+        bool saveRequested;
+    };
+    const Case cases[] = {
+        {"stop, yes", true, 1, ResultYes, true, true},
+        {"stop, no", true, 1, ResultNo, true, false},
+        {"restart or failure", false, 1, ResultYes, false, false},
+        {"stop that could not be sent", true, 0, ResultYes, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        switchOn();
+        answerCommand();
+        QSignalSpy saves(&pane, &SystemMonitorPane::saveLogRequested);
+        texts.prompter.messages.clear();
+        texts.prompter.answers = {c.answer};
+        r.host.linkAnswer = c.link;
+        if (c.pressStop) {
+            stop()->click();
+        }
+        r.host.linkAnswer = 1;
+        pane.setMonitoring(false); // the converter's answer, a restart or a failure
+        ASSERT_EQ(texts.prompter.messages.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(texts.prompter.messages[0].text, texts.text(text::SaveLogQuestion));
+            EXPECT_EQ(texts.prompter.messages[0].title, texts.text(text::MonitorTab));
+            EXPECT_EQ(texts.prompter.messages[0].style.buttons, MessageButtons::YesNo);
+            EXPECT_EQ(texts.prompter.messages[0].style.icon, MessageIcon::Question);
+        }
+        EXPECT_EQ(saves.count(), c.saveRequested ? 1 : 0);
+        EXPECT_FALSE(pane.stopByUser());
+        texts.prompter.answers.clear();
+    }
+}
+
+TEST_F(PaneFixture, CommandLineOf125CharactersGoesOutWithCrLf) {
+    switchOn();
+    answerCommand();
+    QTest::keyClicks(edit(), QString(130, QLatin1Char('x')));
+    EXPECT_EQ(edit()->text().size(), 125);
+    sendButton()->click();
+    const std::string expected = std::string(125, 'x') + "\r\n";
+    EXPECT_EQ(sentTexts().back(), expected);
+    EXPECT_EQ(sentTexts().back().size(), 127u);
+    EXPECT_EQ(pane.commandText(), expected);
+    // The main window clears the field after the converter's answer; switching off clears it too.
+    pane.clearCommandField();
+    EXPECT_TRUE(edit()->text().isEmpty());
+    edit()->setText("m 1");
+    pane.setMonitoring(false);
+    EXPECT_TRUE(edit()->text().isEmpty());
+    EXPECT_TRUE(pane.commandText().empty());
+}
+
+TEST_F(PaneFixture, ReturnSendsAndUpDownWalkTheHistory) {
+    switchOn();
+    for (const char* line : {"first", "second"}) {
+        answerCommand();
+        edit()->setText(line);
+        QTest::keyClick(edit(), Qt::Key_Return);
+        pane.clearCommandField();
+    }
+    EXPECT_EQ(sentTexts().back(), "second\r\n");
+    QTest::keyClicks(edit(), "dra");
+    const std::pair<Qt::Key, const char*> walk[] = {
+        {Qt::Key_Up, "second"},   {Qt::Key_Up, "first"}, {Qt::Key_Up, "first"},
+        {Qt::Key_Down, "second"}, {Qt::Key_Down, "dra"}, {Qt::Key_Down, "dra"},
+    };
+    for (const auto& [key, shown] : walk) {
+        QTest::keyClick(edit(), key);
+        EXPECT_EQ(edit()->text(), shown);
+    }
+}
+
+TEST_F(PaneFixture, ProtocolTraceSwitchAttachesTheLogToTheSession) {
+    auto* trace = control<QCheckBox>("ctl1040");
+    EXPECT_EQ(trace->text(), texts.text(text::MonitorProtocolTrace));
+    trace->click();
+    EXPECT_EQ(r.session.trace, &pane.traceLog());
+    start()->click();
+    EXPECT_TRUE(log().contains("OUT: A1")) << log().toStdString();
+    trace->click();
+    EXPECT_EQ(r.session.trace, nullptr);
+    const QString before = log();
+    stop()->click();
+    EXPECT_EQ(log(), before);
+}
+
+TEST_F(PaneFixture, ResizingGrowsTheLogAndMovesTheControlsAround) {
+    pane.show();
+    QCoreApplication::processEvents();
+    auto geometry = [this](const char* name) { return control(name)->geometry(); };
+    const char* names[] = {"ctl1018", "ctl1019", "ctl1021", "ctl1000", "ctl1020", "ctl1003"};
+    std::map<std::string, QRect> before;
+    for (const char* n : names) {
+        before[n] = geometry(n);
+    }
+    pane.resize(pane.width() + 200, pane.height() + 150);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(geometry("ctl1018"), before["ctl1018"]);
+    EXPECT_EQ(geometry("ctl1019"), before["ctl1019"]);
+    EXPECT_EQ(geometry("ctl1021").topLeft(), before["ctl1021"].topLeft());
+    EXPECT_EQ(geometry("ctl1021").size(), before["ctl1021"].size() + QSize(200, 150));
+    EXPECT_EQ(geometry("ctl1000").width(), before["ctl1000"].width() + 200);
+    EXPECT_EQ(geometry("ctl1000").y(), before["ctl1000"].y() + 150);
+    EXPECT_EQ(geometry("ctl1020").topLeft(), before["ctl1020"].topLeft() + QPoint(200, 150));
+    EXPECT_EQ(geometry("ctl1003").topLeft(), before["ctl1003"].topLeft() + QPoint(200, 0));
+}
+
+TEST_F(PaneFixture, TextsComeFromTheLanguageAndFollowASwitch) {
+    EXPECT_EQ(start()->text(), texts.text(text::MonitorStart));
+    EXPECT_EQ(control<QCheckBox>("ctl1011")->text(), texts.text(text::MonitorMask10));
+    EXPECT_TRUE(start()->toolTip().isEmpty());
+    ASSERT_TRUE(texts.lm.Load(2));
+    pane.retranslate();
+    EXPECT_EQ(start()->text(), texts.text(text::MonitorStart));
+    EXPECT_EQ(sendButton()->text(), texts.text(text::MonitorSend));
+    EXPECT_NE(sendButton()->text(), QString("Send")) << "German differs";
+}
+
+TEST_F(PaneFixture, SearchMissShowsTheNotFoundMessage) {
+    switchOn();
+    EXPECT_FALSE(pane.traceLog().findText("nowhere", false, false));
+    ASSERT_EQ(texts.prompter.messages.size(), 1u);
+    EXPECT_EQ(texts.prompter.messages[0].text,
+              texts.text(text::SearchNotFoundFormat).replace("%s", "nowhere"));
+    EXPECT_EQ(texts.prompter.messages[0].title, texts.text(text::SearchCaption));
+}
+
+TEST_F(PaneFixture, Screenshot) {
+    switchOn();
+    const std::string out = "System monitor v2\r\nline state: idle\r\n";
+    pane.appendMonitorText(
+        std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
+    control<QCheckBox>("ctl1010")->setChecked(true);
+    edit()->setText("m 1");
+    saveScreenshot(pane, "MonitorPane");
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "shell/ui/Prompter.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// Answers every message, file dialog and modal dialog from a script and records what was asked.
+// A message without a scripted answer gets OK when it has only that button, otherwise the
+// cautious answer (Cancel, or No) and is also recorded in `unanswered`. A file dialog without a
+// scripted answer is cancelled; a dialog without a script step is rejected.
+class ScriptedPrompter : public vandrel::Prompter {
+public:
+    // A step acts on the open dialog (fills it, presses its buttons) and answers its result;
+    // `finish` gives the dialog's own result once the step has ended it.
+    using DialogStep = std::function<int(QDialog&)>;
+
+    std::vector<vandrel::MessageRequest> messages;
+    std::vector<vandrel::MessageRequest> unanswered;
+    std::deque<int> answers;
+
+    std::vector<vandrel::FileDialogRequest> openRequests;
+    std::vector<vandrel::FileDialogRequest> saveRequests;
+    // Answers to the file dialogs in order; an answer with an empty path cancels.
+    std::deque<vandrel::FileChoice> openAnswers;
+    std::deque<vandrel::FileChoice> saveAnswers;
+
+    std::vector<QString> dialogs; // class names of the dialogs run, in order
+    std::deque<DialogStep> dialogSteps;
+
+    int message(const vandrel::MessageRequest& request) override {
+        messages.push_back(request);
+        if (!answers.empty()) {
+            const int answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        switch (request.style.buttons) {
+        case vandrel::MessageButtons::Ok:
+            return vandrel::ResultOk;
+        case vandrel::MessageButtons::YesNo:
+            unanswered.push_back(request);
+            return vandrel::ResultNo;
+        case vandrel::MessageButtons::OkCancel:
+        case vandrel::MessageButtons::YesNoCancel:
+            unanswered.push_back(request);
+            return vandrel::ResultCancel;
+        }
+        return vandrel::NoResult;
+    }
+    using vandrel::Prompter::message;
+
+    std::optional<vandrel::FileChoice>
+    getOpenFileName(const vandrel::FileDialogRequest& request) override {
+        openRequests.push_back(request);
+        return next(openAnswers);
+    }
+    std::optional<vandrel::FileChoice>
+    getSaveFileName(const vandrel::FileDialogRequest& request) override {
+        saveRequests.push_back(request);
+        return next(saveAnswers);
+    }
+
+    int runDialog(QDialog& dialog) override {
+        dialogs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
+        if (dialogSteps.empty()) {
+            dialog.reject();
+            return dialog.result();
+        }
+        DialogStep step = std::move(dialogSteps.front());
+        dialogSteps.pop_front();
+        return step(dialog);
+    }
+
+    // The dialog's result after a step has pressed its buttons.
+    static int finish(QDialog& dialog) { return dialog.result(); }
+
+    // Texts of the messages shown so far.
+    std::vector<QString> texts() const {
+        std::vector<QString> all;
+        for (const auto& m : messages) {
+            all.push_back(m.text);
+        }
+        return all;
+    }
+
+private:
+    static std::optional<vandrel::FileChoice> next(std::deque<vandrel::FileChoice>& queue) {
+        if (queue.empty()) {
+            return std::nullopt;
+        }
+        const vandrel::FileChoice answer = queue.front();
+        queue.pop_front();
+        if (answer.path.isEmpty()) {
+            return std::nullopt;
+        }
+        return answer;
+    }
+};
