@@ -41,7 +41,22 @@ std::vector<std::uint8_t> readAll(const std::string& path) {
 
 } // namespace
 
-class DeviceFlows : public AppRig {};
+class DeviceFlows : public AppRig {
+protected:
+    // Answers the password question with `answer`; runs any other dialog for real.
+    static ScriptedPrompter::DialogStep passwordOr(ScriptedPrompter::DialogStep answer) {
+        return [answer](QDialog& dialog) {
+            if (dialog.metaObject()->className() == QByteArrayView("vandrel::PasswordDialog")) {
+                return answer(dialog);
+            }
+            return dialog.exec();
+        };
+    }
+    int count(const char* dialogClass) const {
+        return static_cast<int>(std::count(prompter.dialogs.begin(), prompter.dialogs.end(),
+                                           QString::fromLatin1(dialogClass)));
+    }
+};
 
 TEST_F(DeviceFlows, ResetShowsTheWaitDialogUntilTheConverterIsBack) {
     MainFrame& frame = openWindow();
