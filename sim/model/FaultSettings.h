@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sim/model/ModelScheduler.h"
+#include "sim/model/RequestKind.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Faults the stand-in converter produces on demand, so that the utility's recovery paths can be
+// exercised against it.
+namespace vandrel::sim {
+
+struct LineFaults {
+    unsigned dropInEvery = 0;     // every Nth frame from the utility is lost (0 = none)
+    unsigned dropOutEvery = 0;    // every Nth frame to the utility is lost
+    unsigned corruptOutEvery = 0; // every Nth frame to the utility carries a wrong checksum
+    SimTime answerDelay{0};       // time between a request's arrival and its handling
+    std::size_t garbageBytes = 0; // noise bytes sent between frames
+    unsigned baudRate = 0;        // line emulation, 11 bits a byte (8N2); 0 = no emulation
+};
+
+// Requests of one kind are answered negatively with `status`, `times` times (0 = always).
+struct Refusal {
+    RequestKind kind = RequestKind::Unknown;
+    std::uint8_t status = 0;
+    unsigned times = 0;
+};
+
+struct FaultSettings {
+    LineFaults line;
+    std::vector<Refusal> refusals;
+};
+
+} // namespace vandrel::sim

@@ -1,0 +1,220 @@
+// The stand-in's faults on demand, its line pacing, and its receiving of the wire form.
+#include "HostEnd.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace vandrel::sim {
+namespace {
+
+using testing::address;
+using testing::buildFrame;
+using testing::Bytes;
+using testing::Fields;
+using testing::HostEnd;
+using testing::pw;
+using testing::withChecksum;
+
+ModelSettings smallSettings() {
+    ModelSettings s;
+    s.firmwareVersion = "F1";
+    s.loaderVersion = "L1";
+    s.partition = 2;
+    return s;
+}
+
+struct Fixture {
+    explicit Fixture(const FaultSettings& faults) : model(smallSettings()), host(model) {
+        model.setFaults(faults);
+    }
+    ConverterModel model;
+    HostEnd host;
+};
+
+const Fields kSystemInfo{{0x15, {}}};
+
+bool verifies(const Bytes& frame) {
+    ProtocolFrame f;
+    std::copy(frame.begin(), frame.end(), f.bytes.begin());
+    return frameVerify(f);
+}
+
+TEST(ModelFaults, DroppedFramesInEitherDirection) {
+    struct Case {
+        LineFaults line;
+        std::vector<bool> answered; // per request, in order
+    };
+    const Case cases[] = {
+        {{.dropInEvery = 2}, {true, false, true, false, true, false}},
+        {{.dropOutEvery = 3}, {true, true, false, true, true, false}},
+        {{.dropInEvery = 3, .dropOutEvery = 2}, {true, false, false, true, false, false}},
+    };
+    for (const Case& c : cases) {
+        Fixture f({c.line, {}});
+        std::vector<bool> answered;
+        for (std::size_t i = 0; i < c.answered.size(); ++i) {
+            answered.push_back(f.host.exchange(kSystemInfo).size() == 1);
+        }
+        EXPECT_EQ(answered, c.answered)
+            << "in " << c.line.dropInEvery << " out " << c.line.dropOutEvery;
+    }
+}
+
+TEST(ModelFaults, CorruptsTheChecksumOfEveryNthFrame) {
+    Fixture f({{.corruptOutEvery = 2}, {}});
+    std::vector<bool> good;
+    for (int i = 0; i < 4; ++i) {
+        auto frames = f.host.exchange(kSystemInfo);
+        ASSERT_EQ(frames.size(), 1u);
+        good.push_back(verifies(frames[0]));
+    }
+    EXPECT_EQ(good, (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(f.model.link().framesCorrupted(), 2u);
+}
+
+TEST(ModelFaults, DelaysAnswers) {
+    Fixture f({{.answerDelay = 50ms}, {}});
+    EXPECT_TRUE(f.host.exchange(kSystemInfo).empty());
+    f.model.advance(49ms);
+    EXPECT_TRUE(f.host.take().empty());
+    f.model.advance(1ms);
+    EXPECT_EQ(f.host.take().size(), 1u);
+}
+
+TEST(ModelFaults, RefusesARequestKindWithTheChosenStatus) {
+    struct Case {
+        Refusal refusal;
+        Fields request;
+        std::vector<std::uint8_t> firstTypes; // answer types of four requests
+    };
+    const Case cases[] = {
+        {{RequestKind::ConfigRead, 0x42, 2},
+         {{0x42, {}}, {0x46, address(0x038000)}, {0x88, pw("")}},
+         {0xA3, 0xA3, 0xA2, 0xA2}},
+        {{RequestKind::SystemInfo, 0x07, 0}, kSystemInfo, {0xA3, 0xA3, 0xA3, 0xA3}},
+        {{RequestKind::MonitorOn, 0x07, 0}, kSystemInfo, {0xA2, 0xA2, 0xA2, 0xA2}},
+    };
+    for (const Case& c : cases) {
+        Fixture f({{}, {c.refusal}});
+        std::vector<std::uint8_t> types;
+        for (int i = 0; i < 4; ++i) {
+            auto frames = f.host.exchange(c.request);
+            ASSERT_EQ(frames.size(), 1u);
+            types.push_back(frames[0][0]);
+            if (frames[0][0] == 0xA3) {
+                EXPECT_EQ(frames[0], withChecksum({0xA3, 0x03, 0x71, 0x01, c.refusal.status}));
+            }
+        }
+        EXPECT_EQ(types, c.firstTypes) << requestKindName(c.refusal.kind);
+    }
+}
+
+TEST(ModelFaults, GarbageBetweenFramesHoldsNoFlags) {
+    Fixture f({{.garbageBytes = 5}, {}});
+    f.host.send(kSystemInfo);
+    f.host.send(kSystemInfo);
+    f.model.advance(SimTime{0});
+    const Bytes& wire = f.host.wire();
+    EXPECT_EQ(f.host.take().size(), 2u) << "the noise does not disturb the receiver";
+    // Each frame is preceded by five noise bytes.
+    ASSERT_GE(wire.size(), 10u);
+    EXPECT_TRUE(std::none_of(wire.begin(), wire.begin() + 5,
+                             [](std::uint8_t b) { return b == 0x7E || b == 0x7A; }));
+    EXPECT_EQ(wire[5], 0x7E);
+    const auto end = std::find(wire.begin() + 5, wire.end(), std::uint8_t{0x7A});
+    ASSERT_NE(end, wire.end());
+    EXPECT_TRUE(
+        std::none_of(end + 1, end + 6, [](std::uint8_t b) { return b == 0x7E || b == 0x7A; }));
+    EXPECT_EQ(*(end + 6), 0x7E);
+    EXPECT_EQ(f.model.link().framesSent(), 2u);
+}
+
+TEST(ModelFaults, LinePacesBothDirections) {
+    const unsigned baud = 9600;
+    const auto bytesTime = [&](std::size_t n) {
+        return SimTime{static_cast<std::int64_t>(n) * 11 * 1'000'000'000 / baud};
+    };
+    Fixture f({{.baudRate = baud}, {}});
+    const Bytes request = frameStuff(buildFrame(0xA1, kSystemInfo)); // 7 wire bytes
+    const std::size_t answerBytes = frameStuff(withChecksum({0xA2, 0x0B, 0x15, 0x02, 'F', '1', 0x16,
+                                                             0x02, 'L', '1', 0x51, 0x01, 0x02}))
+                                        .size();
+
+    // Two requests handed over at once: the second crosses the line after the first, and its
+    // answer waits for the first answer to leave.
+    Bytes both = request;
+    both.insert(both.end(), request.begin(), request.end());
+    f.model.receiveBytes(both);
+    const SimTime firstDone = bytesTime(request.size() + answerBytes);
+    const SimTime secondDone = bytesTime(request.size() + 2 * answerBytes);
+    // Times are whole nanoseconds; a microsecond is far below one byte time.
+    const SimTime slack = 1us;
+    f.model.advanceTo(firstDone - slack);
+    EXPECT_TRUE(f.host.take().empty());
+    f.model.advanceTo(firstDone + slack);
+    EXPECT_EQ(f.host.take().size(), 1u);
+    f.model.advanceTo(secondDone - slack);
+    EXPECT_TRUE(f.host.take().empty());
+    f.model.advanceTo(secondDone + slack);
+    EXPECT_EQ(f.host.take().size(), 1u);
+    EXPECT_EQ(f.host.wire().size(), 2 * answerBytes);
+}
+
+TEST(ModelFaults, DamagedFramesFromTheHostAreIgnored) {
+    Fixture f({});
+    Bytes badSum = buildFrame(0xA1, kSystemInfo);
+    badSum.back() ^= 0x01;
+    Bytes badType = withChecksum({0xA5, 0x02, 0x15, 0x00});
+    for (const Bytes& frame : {badSum, badType}) {
+        f.host.sendRaw(frame);
+    }
+    // Noise outside frames, and a frame restarted by a second start flag.
+    f.model.receiveBytes(
+        Bytes{0x01, 0xCD, 0x10, 0x7A, 0x7E, 0xA1, 0x7E, 0xA1, 0x02, 0x15, 0x00, 0x48, 0x7A});
+    f.model.advance(SimTime{0});
+    EXPECT_EQ(f.host.take().size(), 1u);
+    EXPECT_EQ(f.model.badFramesReceived(), 2u);
+    EXPECT_EQ(f.model.framesReceived(RequestKind::SystemInfo), 1u);
+}
+
+// Configuration packets written and read back unchanged, whatever bytes they hold.
+TEST(ModelFaults, EveryByteValueSurvivesStuffingBothWays) {
+    auto pattern = [](auto fill) {
+        Bytes p(128);
+        for (std::size_t i = 0; i < p.size(); ++i) {
+            p[i] = fill(i);
+        }
+        return p;
+    };
+    const Bytes sideBySide = {0x7E, 0x7A, 0xCD, 0xCD, 0x7E, 0x7E, 0x7A, 0x7A, 0xCD, 0x01,
+                              0xCD, 0x10, 0x01, 0x10, 0x7E, 0x01, 0x7A, 0x10, 0xCD};
+    const std::vector<Bytes> packets = {
+        pattern([](std::size_t i) { return static_cast<std::uint8_t>(i); }),
+        pattern([](std::size_t i) { return static_cast<std::uint8_t>(128 + i); }),
+        pattern([](std::size_t i) {
+            return i == 0 ? 0x7E : i == 127 ? 0x7A : static_cast<std::uint8_t>(i);
+        }),
+        pattern([](std::size_t i) {
+            return i == 0 ? 0xCD : i == 127 ? 0xCD : static_cast<std::uint8_t>(0x55);
+        }),
+        pattern([&](std::size_t i) { return sideBySide[i % sideBySide.size()]; }),
+        pattern([](std::size_t i) { return i % 2 ? 0x7A : 0x7E; }),
+    };
+    Fixture f({});
+    for (std::size_t n = 0; n < packets.size(); ++n) {
+        const std::uint32_t at = 0x038080;
+        ASSERT_EQ(f.host.exchange({{0x41, packets[n]}, {0x46, address(at)}, {0x88, pw("")}}),
+                  std::vector<Bytes>{withChecksum({0xA2, 0x02, 0x41, 0x00})})
+            << "pattern " << n;
+        EXPECT_TRUE(
+            std::equal(packets[n].begin(), packets[n].end(), f.model.configImage().begin() + 128));
+        auto read = f.host.exchange({{0x42, {}}, {0x46, address(at)}, {0x88, pw("")}});
+        ASSERT_EQ(read.size(), 1u);
+        EXPECT_EQ(Bytes(read[0].begin() + 4, read[0].end() - 1), packets[n]) << "pattern " << n;
+        EXPECT_TRUE(verifies(read[0]));
+    }
+}
+
+} // namespace
+} // namespace vandrel::sim
