@@ -108,7 +108,7 @@ ParseOutcome parseCommand(const CommandSpec& spec, const QStringList& rest, Invo
         }
     }
     if (!parser.parse(QStringList{QLatin1String(kProgram)} + rest)) {
-        return usageError(parser.errorText() + QLatin1Char('.'), name);
+        return usageError(parser.errorText(), name);
     }
     if (parser.isSet(help)) {
         print(stdout, withUsageLine(parser.helpText(), QStringLiteral("vandrelctl [OPTIONS] %1 %2")
@@ -184,7 +184,7 @@ ParseOutcome parseCommandLine(const QStringList& arguments) {
     parser.addPositionalArgument(QStringLiteral("COMMAND"), QStringLiteral("What to do (below)."),
                                  QStringLiteral("COMMAND [ARGS]"));
     if (!parser.parse(globalPart)) {
-        return usageError(parser.errorText() + QLatin1Char('.'));
+        return usageError(parser.errorText());
     }
     if (parser.isSet(help)) {
         print(stdout, globalHelp(parser));
