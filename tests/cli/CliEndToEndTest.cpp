@@ -180,5 +180,131 @@ INSTANTIATE_TEST_SUITE_P(Lines, CliOnLine,
                              return std::string(info.param.name);
                          });
 
+struct PasswordCase {
+    const char* name;
+    QStringList args;
+    int status;
+    const char* message; // part of stderr
+};
+
+class CliPasswords : public CliEndToEnd, public ::testing::WithParamInterface<PasswordCase> {};
+
+// A wrong password is refused and, with no terminal to ask on, the question counts as cancelled
+// at once; the right one is accepted.
+TEST_P(CliPasswords, AreRefusedOrAccepted) {
+    SimConverter sim(dir.path().string(), {"--password", "old"});
+    ASSERT_TRUE(sim.ready());
+    QStringList args = GetParam().args;
+    args.replaceInStrings(QStringLiteral("FILE"), q(dir.file("out")));
+    const CliResult r = cli(QStringList{"-p", sim.port()} + args);
+    EXPECT_EQ(r.status, GetParam().status) << r.err.constData();
+    EXPECT_TRUE(r.err.contains(GetParam().message)) << r.err.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flows, CliPasswords,
+    ::testing::Values(
+        PasswordCase{"readWithout", {"read", "FILE"}, 1, "give the right one with --password"},
+        PasswordCase{"resetWrong", {"-P", "bad", "reset"}, 1, "give the right one with --password"},
+        PasswordCase{"dumpWrong", {"-P", "bad", "dump", "FILE"}, 1, "--password"},
+        PasswordCase{"passwdWrongCurrent",
+                     {"-P", "bad", "passwd", "x"},
+                     1,
+                     "refused the current access password"},
+        PasswordCase{"passwdTooLong",
+                     {"-P", "old", "passwd", "123456789012345678901234567890123"},
+                     2,
+                     "at most 32 characters"},
+        PasswordCase{"passwdRight", {"-P", "old", "passwd", "x"}, 0, "password was changed"},
+        PasswordCase{"resetRight", {"-P", "old", "reset"}, 0, "runs again"}),
+    [](const ::testing::TestParamInfo<PasswordCase>& info) {
+        return std::string(info.param.name);
+    });
+
+TEST_F(CliEndToEnd, SilentConverterEndsInfoWithNoAnswerAfterFourSends) {
+    SimConverter sim(dir.path().string(), {"--drop-in", "1"});
+    ASSERT_TRUE(sim.ready());
+    const CliResult r = cli({"-t", "-p", sim.port(), "info"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.err.count("OUT: A1 02 15 00 48\n"), 4) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("Operation failed!\n"));
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliEndToEnd, MonitorSurvivesAnUnplug) {
+    SimConverter sim(dir.path().string(),
+                     {"--monitor-period", "100", "--unplug-after", "0.6", "--replug-after", "0.6"});
+    ASSERT_TRUE(sim.ready());
+    const CliResult r = cli(onPort(sim, {"monitor", "--seconds", "2.5"}), {}, true);
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    // Lines numbered after the replug (the converter counts on while unplugged) came through.
+    const QRegularExpression line(QStringLiteral("SYS (\\d+) "));
+    int last = 0;
+    for (auto it = line.globalMatch(QString::fromLatin1(r.out)); it.hasNext();) {
+        last = it.next().captured(1).toInt();
+    }
+    EXPECT_GE(last, 14) << r.out.constData();
+}
+
+TEST_F(CliEndToEnd, FlashServesALoaderWaitingForFirmware) {
+    const QByteArray firmware = firmwareFile(2048, "1.0.0");
+    writeFile(dir.file("fw.bin"), firmware);
+    SimConverter sim(dir.path().string(), {"--firmware-missing", "--boot"});
+    ASSERT_TRUE(sim.ready());
+    // Without firmware the converter's loader refuses to run anything else.
+    CliResult r = cli(onPort(sim, {"reset"}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("waits for new firmware")) << r.err.constData();
+    r = cli(onPort(sim, {"flash", q(dir.file("fw.bin"))}));
+    EXPECT_EQ(r.status, 0) << r.err.constData();
+    ASSERT_TRUE(sim.stop());
+    EXPECT_EQ(sim.flash(), firmware);
+}
+
+struct UsageCase {
+    const char* name;
+    QStringList args;
+    int status;
+    const char* stdoutPart;
+};
+
+class CliWithoutConverter : public CliEndToEnd, public ::testing::WithParamInterface<UsageCase> {};
+
+// Command-line mistakes, missing ports and rejected input files end before any converter is
+// needed, each with its own status.
+TEST_P(CliWithoutConverter, EndsWithItsStatus) {
+    writeFile(dir.file("junk.dat"), QByteArray(787, 'x'));
+    writeFile(dir.file("short.bin"), firmwareFile(2048, "1").left(290));
+    QStringList args = GetParam().args;
+    args.replaceInStrings(QStringLiteral("DIR"), q(dir.path().string()));
+    const CliResult r = cli(args);
+    EXPECT_EQ(r.status, GetParam().status) << r.err.constData();
+    EXPECT_TRUE(r.out.contains(GetParam().stdoutPart)) << r.out.constData();
+    if (r.status != 0) {
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliWithoutConverter,
+    ::testing::Values(
+        UsageCase{"help", {"--help"}, 0, "config defaults"},
+        UsageCase{"commandHelp", {"write", "--help"}, 0, "--verify"},
+        UsageCase{"version", {"--version"}, 0, "vandrelctl 1."},
+        UsageCase{"noCommand", {"-q"}, 2, ""}, UsageCase{"unknownCommand", {"erase"}, 2, ""},
+        UsageCase{"unknownOption", {"-x", "info"}, 2, ""},
+        UsageCase{"missingArgument", {"read"}, 2, ""},
+        UsageCase{"extraArgument", {"info", "now"}, 2, ""},
+        UsageCase{"badBaud", {"-b", "fast", "info"}, 2, ""},
+        UsageCase{"badMask", {"-p", "DIR/none", "monitor", "--mask", "08"}, 2, ""},
+        UsageCase{"longPassword", {"-P", "123456789012345678901234567890123", "info"}, 2, ""},
+        UsageCase{"missingPort", {"-p", "DIR/none", "info"}, 3, ""},
+        UsageCase{"noPortSet", {"info"}, 3, ""},
+        UsageCase{"notAPort", {"-p", "DIR/junk.dat", "reset"}, 3, ""},
+        UsageCase{"missingFile", {"-p", "DIR/none", "write", "DIR/none.dat"}, 5, ""},
+        UsageCase{"notAConfigFile", {"config", "show", "DIR/junk.dat"}, 5, ""},
+        UsageCase{"shortFirmware", {"-p", "DIR/none", "flash", "DIR/short.bin"}, 5, ""}),
+    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
+
 } // namespace
 } // namespace vandrel::testing
