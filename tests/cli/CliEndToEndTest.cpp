@@ -246,6 +246,24 @@ TEST_F(CliEndToEnd, MonitorSurvivesAnUnplug) {
     EXPECT_GE(last, 14) << r.out.constData();
 }
 
+TEST_F(CliEndToEnd, MonitorSwitchesOffOnTermination) {
+    SimConverter sim(dir.path().string(), {"--monitor-period", "50"});
+    ASSERT_TRUE(sim.ready());
+    QProcess cli;
+    cli.setProcessEnvironment(environmentFor(dir.path().string()));
+    cli.start(kCliPath, {"-t", "-p", sim.port(), "monitor"});
+    ASSERT_TRUE(cli.waitForStarted());
+    // Terminated once the converter's text flows.
+    while (!cli.readAllStandardOutput().contains("SYS ") && cli.waitForReadyRead(5000)) {
+    }
+    cli.terminate();
+    ASSERT_TRUE(cli.waitForFinished(5000));
+    EXPECT_EQ(cli.exitCode(), 0);
+    const QByteArray trace = cli.readAllStandardError();
+    EXPECT_TRUE(trace.contains("OUT: A1 02 32 00 2B\n")) << trace.constData();
+    EXPECT_TRUE(trace.contains(" IN: A2 02 32 00")) << trace.constData();
+}
+
 TEST_F(CliEndToEnd, FlashServesALoaderWaitingForFirmware) {
     const QByteArray firmware = firmwareFile(2048, "1.0.0");
     writeFile(dir.file("fw.bin"), firmware);
