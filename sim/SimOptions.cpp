@@ -34,7 +34,9 @@ bool parseRefusal(const std::string& text, Refusal& out) {
     const auto second = text.find(':', first + 1);
     const std::string statusText = text.substr(first + 1, second - first - 1);
     unsigned status = 0;
-    if (!kind || !parseNumber(statusText, status) || status > 0xFF) {
+    // Acknowledgements are not requests: the converter never answers them.
+    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
+        *kind == RequestKind::Unknown || !parseNumber(statusText, status) || status > 0xFF) {
         return false;
     }
     out = {*kind, static_cast<std::uint8_t>(status), 0};

@@ -149,6 +149,7 @@ TEST(SimProgram, HelpAndBadOptions) {
     for (std::vector<std::string> bad : {std::vector<std::string>{"--drop", "x"},
                                          {"--refuse", "nothing:1"},
                                          {"--refuse", "reset:0x100"},
+                                         {"--refuse", "loader-ack:1"},
                                          {"--baud"},
                                          {"--frobnicate"},
                                          {"--password", std::string(33, 'p')},
