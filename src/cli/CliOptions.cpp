@@ -45,7 +45,7 @@ QString globalHelp(const QCommandLineParser& parser) {
         const QString call =
             QStringLiteral("%1 %2").arg(QLatin1String(spec.name), QLatin1String(spec.arguments));
         text += QStringLiteral("  %1%2\n")
-                    .arg(call.trimmed().leftJustified(34), QLatin1String(spec.summary));
+                    .arg(call.trimmed().leftJustified(36), QLatin1String(spec.summary));
     }
     text += QStringLiteral(
         "\nCOMMAND --help shows a command's own help.\n"

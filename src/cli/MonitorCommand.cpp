@@ -23,11 +23,7 @@ MonitorCommand::MonitorCommand(std::uint8_t mask, std::optional<double> seconds)
     QObject::connect(&deadline_, &QTimer::timeout, [this] { stop(); });
 }
 
-MonitorCommand::~MonitorCommand() {
-    if (device_) {
-        device_->session().monitorPane = nullptr;
-    }
-}
+MonitorCommand::~MonitorCommand() = default;
 
 void MonitorCommand::begin(CliDevice& device) {
     if (!device_) {

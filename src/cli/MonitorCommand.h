@@ -24,6 +24,7 @@ public:
     // The longest command line: with CR LF it fills the 127 characters of a monitor command.
     static constexpr std::size_t kMaxLine = 125;
 
+    // The device it runs on forgets it as its pane when the device ends.
     MonitorCommand(std::uint8_t mask, std::optional<double> seconds);
     ~MonitorCommand() override;
 
