@@ -1,0 +1,426 @@
+#include "configview/ConfigView.h"
+
+#include "config/ConfigFile.h"
+#include "configview/ConfigPage.h"
+#include "configview/PageFactory.h"
+#include "configview/PageTable.h"
+#include "configview/PageTree.h"
+#include "configview/ViewTimer.h"
+#include "language/LanguageManager.h"
+#include "language/TextIds.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <map>
+
+// The tree images live in the library's resources; a static library must name them once.
+static void initConfigViewResources() {
+    Q_INIT_RESOURCE(configview);
+}
+
+namespace vandrel {
+
+namespace {
+
+constexpr MessageStyle Exclamation{MessageButtons::Ok, MessageIcon::Warning};
+constexpr MessageStyle SaveQuestion{MessageButtons::YesNoCancel, MessageIcon::Question};
+constexpr int PageIdRole = Qt::UserRole;
+
+QIcon treeIcon(int image, int selectedImage) {
+    auto pixmap = [](int index) {
+        return QPixmap(QStringLiteral(":/configview/icons/icon%1.png").arg(210 + index));
+    };
+    QIcon icon(pixmap(image));
+    icon.addPixmap(pixmap(selectedImage), QIcon::Selected);
+    return icon;
+}
+
+// Controls of `page` that Tab reaches, in focus order.
+QList<QWidget*> tabStops(QWidget* page) {
+    QList<QWidget*> stops;
+    for (QWidget* w = page->nextInFocusChain(); w != page && w != nullptr;
+         w = w->nextInFocusChain()) {
+        if (page->isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(page) &&
+            (w->focusPolicy() & Qt::TabFocus) != 0) {
+            stops.append(w);
+        }
+    }
+    return stops;
+}
+
+} // namespace
+
+ConfigView::ConfigView(ConverterConfig& record, const LanguageManager& language)
+    : record_(record), language_(language), keyboardTimer_(MakeQtViewTimer()) {
+    keyboardTimer_->setExpiry([this] { switchPage(); });
+}
+
+ConfigView::~ConfigView() {
+    destroyPage();
+}
+
+void ConfigView::setKeyboardTimer(std::unique_ptr<ViewTimer> timer) {
+    keyboardTimer_ = std::move(timer);
+    keyboardTimer_->setExpiry([this] { switchPage(); });
+}
+
+bool ConfigView::CreateView(QWidget* parent, int treeWidth) {
+    if (splitter_ != nullptr) {
+        return false;
+    }
+    initConfigViewResources();
+    setParent(parent);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    title_ = new QLabel(language_.Text(text::ConfigPaneTitle, TitleChars), this);
+    title_->setTextFormat(Qt::PlainText);
+    title_->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    title_->setMargin(3);
+    layout->addWidget(title_);
+
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setChildrenCollapsible(false);
+    layout->addWidget(splitter_, 1);
+
+    tree_ = new PageTree(splitter_);
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(true);
+    tree_->setIconSize(QSize(16, 16));
+    tree_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    tree_->setLineWidth(1);
+    tree_->setMinimumWidth(MinPaneWidth);
+    tree_->setGate([this] { return CollectPage(); });
+    // The tree's own current-item signal stays with the selection model it was built with.
+    connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &ConfigView::selectionChanged);
+
+    pageArea_ = new QScrollArea(splitter_);
+    pageArea_->setWidgetResizable(true);
+    pageArea_->setMinimumWidth(MinPaneWidth);
+
+    splitter_->addWidget(tree_);
+    splitter_->addWidget(pageArea_);
+    // The tree pane keeps its width when the view is resized.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    SetSplitterPosition(treeWidth);
+
+    documentFlags_ = Empty;
+    currentPage_ = PageId::Blank;
+    filePath_.clear();
+    deviceInfo_ = DeviceInfo{};
+    createPage(PageId::Blank);
+    return true;
+}
+
+void ConfigView::SetSplitterPosition(int treeWidth) {
+    pendingTreeWidth_ = treeWidth == 0 ? DefaultTreeWidth : treeWidth;
+    treeWidthPending_ = true;
+    applyTreeWidth();
+}
+
+int ConfigView::SplitterPosition() const {
+    if (treeWidthPending_ || splitter_ == nullptr) {
+        return pendingTreeWidth_;
+    }
+    return splitter_->sizes().value(0, pendingTreeWidth_);
+}
+
+void ConfigView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    applyTreeWidth();
+}
+
+void ConfigView::applyTreeWidth() {
+    if (!treeWidthPending_ || splitter_ == nullptr) {
+        return;
+    }
+    const int total = splitter_->width() - splitter_->handleWidth();
+    if (total < 2 * MinPaneWidth) {
+        return; // not laid out yet
+    }
+    int width = pendingTreeWidth_ == HalfTreeWidth ? total / 2 : pendingTreeWidth_;
+    width = std::clamp(width, MinPaneWidth, total - MinPaneWidth);
+    splitter_->setSizes({width, total - width});
+    treeWidthPending_ = false;
+}
+
+QString ConfigView::caption(int pageId) const {
+    const PageRow* row = FindPageRow(pageId);
+    return row == nullptr ? QString() : language_.Text(row->captionText, CaptionChars);
+}
+
+void ConfigView::buildTree() {
+    rebuilding_ = true;
+    tree_->clear();
+    std::map<int, QTreeWidgetItem*> items;
+    for (const PageRow& row : kPageTable) {
+        QTreeWidgetItem* item = row.parentId < 0 ? new QTreeWidgetItem(tree_)
+                                                 : new QTreeWidgetItem(items.at(row.parentId));
+        item->setText(0, caption(row.pageId));
+        item->setData(0, PageIdRole, row.pageId);
+        item->setIcon(0, treeIcon(row.image, row.selectedImage));
+        items[row.pageId] = item;
+    }
+    for (int group : {PageId::Group1, PageId::Group2, PageId::Group4, PageId::Root}) {
+        items.at(group)->setExpanded(true);
+    }
+    rebuilding_ = false;
+    QTreeWidgetItem* root = items.at(PageId::Root);
+    if (tree_->currentItem() == root) {
+        switchPage();
+    } else {
+        tree_->setCurrentItem(root);
+    }
+}
+
+void ConfigView::selectionChanged() {
+    if (rebuilding_) {
+        return;
+    }
+    keyboardTimer_->stop();
+    // A keyboard user running through the tree gets only the page they rest on.
+    if (tree_->changingByKeyboard()) {
+        keyboardTimer_->start(KeyboardDelayMs);
+    } else {
+        switchPage();
+    }
+}
+
+void ConfigView::switchPage() {
+    if (isEmpty()) {
+        return;
+    }
+    const QTreeWidgetItem* item = tree_->currentItem();
+    const int pageId = item == nullptr ? PageId::Root : item->data(0, PageIdRole).toInt();
+    CollectPage();
+    destroyPage();
+    createPage(pageId);
+}
+
+void ConfigView::createPage(int pageId) {
+    page_ = CreatePage(pageId, record_, deviceInfo_, language_, nullptr);
+    if (page_ != nullptr) {
+        pageArea_->setWidget(page_.get());
+    }
+    currentPage_ = pageId;
+}
+
+void ConfigView::destroyPage() {
+    if (page_ != nullptr) {
+        if (pageArea_->widget() == page_.get()) {
+            pageArea_->takeWidget();
+        }
+        page_.reset();
+    }
+}
+
+bool ConfigView::CollectPage() {
+    if (!IsEditingPage(currentPage_) || page_ == nullptr) {
+        return true;
+    }
+    if (!page_->collect()) {
+        emit configurationTabWanted();
+        language_.MessageBox(RefusalText(currentPage_), text::CaptionIncomplete, Exclamation);
+        return false;
+    }
+    const ConverterConfig& copy = page_->copy();
+    for (const RecordBlock& block : PageBlocks(currentPage_)) {
+        const auto from = copy.bytes.begin() + static_cast<std::ptrdiff_t>(block.offset);
+        const auto to = record_.bytes.begin() + static_cast<std::ptrdiff_t>(block.offset);
+        if (!std::equal(from, from + static_cast<std::ptrdiff_t>(block.size), to)) {
+            documentFlags_ |= Modified;
+        }
+        std::copy_n(from, block.size, to);
+    }
+    return true;
+}
+
+bool ConfigView::OpenDocument(const QString& path) {
+    if (!path.isEmpty()) {
+        ConverterConfig scratch;
+        DeviceInfo scratchInfo;
+        const int code = ReadConfigFile(QFile::encodeName(path).toStdString(), scratch,
+                                        &scratchInfo.firmwareVersion, &scratchInfo.loaderVersion,
+                                        &scratchInfo.systemInfoNumber);
+        if (code != kConfigLoaded) {
+            const int reason =
+                code == kConfigMissing ? text::ConfigFileMissing : text::ConfigFileDamaged;
+            language_.FormatMessageBox(text::ConfigReadFailedFormat, text::CaptionError,
+                                       Exclamation, {language_.Text(reason)});
+            return false;
+        }
+        record_ = scratch;
+        deviceInfo_ = scratchInfo;
+        filePath_ = path;
+    } else {
+        ResetToDefaults(&record_);
+        deviceInfo_ = DeviceInfo{};
+        filePath_.clear();
+    }
+    documentFlags_ = 0;
+    keyboardTimer_->stop();
+    destroyPage();
+    buildTree();
+    return true;
+}
+
+bool ConfigView::SaveDocument(const QString& path) {
+    if (isEmpty() || !CollectPage()) {
+        return false;
+    }
+    const QString target = path.isEmpty() ? filePath_ : path;
+    if (WriteConfigFile(QFile::encodeName(target).toStdString(), record_, deviceInfo_) !=
+        kConfigWritten) {
+        language_.MessageBox(text::ConfigWriteFailed, text::CaptionError, Exclamation);
+        return false;
+    }
+    documentFlags_ &= ~Modified;
+    if (!path.isEmpty()) {
+        filePath_ = path;
+    }
+    return true;
+}
+
+bool ConfigView::QuerySave() {
+    if (isEmpty()) {
+        return true;
+    }
+    if (!CollectPage()) {
+        return false;
+    }
+    if (!isModified()) {
+        return true;
+    }
+    const QString name = filePath_.isEmpty() ? language_.Text(text::UntitledDocument) : filePath_;
+    switch (
+        language_.FormatMessageBox(text::SaveChangesFormat, text::AppTitle, SaveQuestion, {name})) {
+    case ResultNo:
+        return true;
+    case ResultYes:
+        emit saveToFileWanted();
+        return !isModified();
+    default:
+        // Cancel, or no answer at all: keep the changes.
+        return false;
+    }
+}
+
+bool ConfigView::CloseDocument() {
+    if (isEmpty()) {
+        return true;
+    }
+    keyboardTimer_->stop();
+    rebuilding_ = true;
+    tree_->clear();
+    rebuilding_ = false;
+    destroyPage();
+    createPage(PageId::Blank);
+    currentPage_ = PageId::Blank;
+    filePath_.clear();
+    documentFlags_ = Empty;
+    return true;
+}
+
+void ConfigView::ShowDeviceConfiguration() {
+    if (isEmpty()) {
+        // Keep the received record over the defaults that New puts in.
+        const ConverterConfig received = record_;
+        OpenDocument();
+        record_ = received;
+        documentFlags_ |= Modified;
+        return;
+    }
+    destroyPage();
+    if (currentPage_ != PageId::Root) {
+        QTreeWidgetItem* root = tree_->topLevelItem(0);
+        keyboardTimer_->stop();
+        if (tree_->currentItem() == root) {
+            switchPage();
+        } else {
+            tree_->setCurrentItem(root);
+        }
+    } else {
+        createPage(PageId::Root);
+    }
+    documentFlags_ |= Modified;
+}
+
+void ConfigView::RetranslateView() {
+    if (title_ != nullptr) {
+        title_->setText(language_.Text(text::ConfigPaneTitle, TitleChars));
+    }
+    if (currentPage_ == PageId::Blank) {
+        return;
+    }
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+        (*it)->setText(0, caption((*it)->data(0, PageIdRole).toInt()));
+    }
+    if (page_ != nullptr) {
+        page_->retranslate();
+    }
+}
+
+bool ConfigView::FilterMessage(QObject* receiver, QEvent* event) {
+    if (page_ == nullptr || !IsEditingPage(currentPage_) || event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (widget == nullptr || !page_->isAncestorOf(widget)) {
+        return false;
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool back = key->key() == Qt::Key_Backtab ||
+                      (key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier));
+    if ((key->key() != Qt::Key_Tab && !back) ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0) {
+        return false;
+    }
+    const QList<QWidget*> stops = tabStops(page_.get());
+    if (stops.isEmpty()) {
+        return false;
+    }
+    // Tab cycles through the page's controls and does not leave the page.
+    const qsizetype at = stops.indexOf(widget);
+    const qsizetype count = stops.size();
+    const qsizetype next = at < 0 ? 0 : (at + (back ? count - 1 : 1)) % count;
+    stops[next]->setFocus(back ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    return true;
+}
+
+void ConfigView::NextPane() {
+    togglePaneFocus();
+}
+
+void ConfigView::PreviousPane() {
+    togglePaneFocus();
+}
+
+void ConfigView::togglePaneFocus() {
+    const PageRow* row = FindPageRow(currentPage_);
+    const bool textPage = row == nullptr || row->bodyText != NoText;
+    if (!isVisible() || isEmpty() || page_ == nullptr || textPage) {
+        return;
+    }
+    if (!tree_->hasFocus()) {
+        tree_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const QList<QWidget*> stops = tabStops(page_.get());
+    if (stops.isEmpty()) {
+        page_->setFocus(Qt::OtherFocusReason);
+    } else {
+        stops.front()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+} // namespace vandrel

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QItemSelectionModel>
+#include <QTreeWidget>
+
+#include <functional>
+
+namespace vandrel {
+
+// The tree of pages. Before the current item changes it asks its gate, which may refuse: the
+// tree then stays on its item, whether the change came from the mouse, the keyboard or a call.
+class PageTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    using Gate = std::function<bool()>;
+
+    explicit PageTree(QWidget* parent = nullptr);
+
+    void setGate(Gate gate);
+    // True while a key press is being handled, so that the view can delay what follows.
+    bool changingByKeyboard() const { return byKeyboard_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool byKeyboard_ = false;
+};
+
+// Keeps the current index and the selection together, and lets a gate refuse moving them.
+class GatedSelectionModel : public QItemSelectionModel {
+    Q_OBJECT
+public:
+    explicit GatedSelectionModel(QAbstractItemModel* model, QObject* parent = nullptr);
+
+    void setGate(PageTree::Gate gate) { gate_ = std::move(gate); }
+
+    void setCurrentIndex(const QModelIndex& index,
+                         QItemSelectionModel::SelectionFlags command) override;
+    void select(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override;
+    void select(const QItemSelection& selection,
+                QItemSelectionModel::SelectionFlags command) override;
+
+private:
+    // Selecting anything but the current item is refused unless the current item is moving.
+    bool allowed(const QItemSelection& selection,
+                 QItemSelectionModel::SelectionFlags command) const;
+
+    PageTree::Gate gate_;
+    bool moving_ = false;
+};
+
+} // namespace vandrel
