@@ -8,7 +8,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/FlashCommands.h"
 #include "cli/MonitorCommand.h"
-#include "cli/RecordPassword.h"
+#include "config/AccessPassword.h"
 #include "cli/SystemCommands.h"
 #include "link/PortDiscovery.h"
 #include "protocol/FirmwareFile.h"

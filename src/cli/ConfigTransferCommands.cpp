@@ -2,7 +2,7 @@
 
 #include "cli/CliDevice.h"
 #include "cli/ExitStatus.h"
-#include "cli/RecordPassword.h"
+#include "config/AccessPassword.h"
 #include "config/ConfigFile.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "cli/RecordPassword.h"
+#include "config/AccessPassword.h"
 
 #include <algorithm>
 
