@@ -71,6 +71,9 @@ Device:
   --firmware-missing      the loader waits for firmware after every restart
   --monitor-period MS     interval of the monitor text while monitoring runs
   --boot                  send the restart events at start, as after power-on
+  --save-config PATH      write the 640 configuration bytes (as on the line) to
+                          PATH at exit
+  --save-flash PATH       write the FLASH image to PATH at exit
 
 Faults:
   --baud N                emulate the line rate N (11 bits a byte, 8N2)
@@ -169,6 +172,12 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
             o.model.monitorPeriod = std::chrono::milliseconds(ms);
         } else if (name == "--boot") {
             o.boot = true;
+        } else if (name == "--save-config") {
+            ok = takeValue();
+            o.saveConfigPath = value;
+        } else if (name == "--save-flash") {
+            ok = takeValue();
+            o.saveFlashPath = value;
         } else if (name == "--baud") {
             ok = number(o.faults.line.baudRate);
         } else if (name == "--drop") {

@@ -17,6 +17,10 @@ struct SimOptions {
     double unplugAfter = -1; // seconds; negative = never
     double replugAfter = 1;  // seconds between unplugging and replugging
     bool boot = false;       // send the restart events at start, as after power-on
+    // Where the converter's configuration (as on the line) and FLASH image are written at exit,
+    // so that callers can check what it ended up holding; empty = not written.
+    std::string saveConfigPath;
+    std::string saveFlashPath;
     bool help = false;
 };
 

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,34 @@ bool waitForSignal(const sigset_t& signals, double seconds) {
         }
         // EINTR: some other signal; wait again (the timeout restarts, which is harmless here).
     }
+}
+
+bool writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// The converter's state at exit, for whoever checks what a session left behind.
+bool saveState(vandrel::sim::PtyConverter& converter, const vandrel::sim::SimOptions& options) {
+    using vandrel::sim::ConverterModel;
+    bool ok = true;
+    converter.withModel([&](ConverterModel& model) {
+        if (!options.saveConfigPath.empty() &&
+            !writeFile(options.saveConfigPath, model.configImage())) {
+            std::fprintf(stderr, "vandrel-sim: cannot write %s\n", options.saveConfigPath.c_str());
+            ok = false;
+        }
+        if (!options.saveFlashPath.empty() &&
+            !writeFile(options.saveFlashPath, model.flashImage())) {
+            std::fprintf(stderr, "vandrel-sim: cannot write %s\n", options.saveFlashPath.c_str());
+            ok = false;
+        }
+    });
+    return ok;
 }
 
 void printDevice(const vandrel::sim::PtyConverter& converter) {
@@ -85,5 +114,5 @@ int main(int argc, char** argv) {
         waitForSignal(signals, -1);
     }
     converter.stop();
-    return 0;
+    return saveState(converter, *options) ? 0 : 1;
 }

@@ -1,0 +1,45 @@
+#include "cli/ResetWait.h"
+
+#include "cli/CliDevice.h"
+#include "cli/ExitStatus.h"
+
+namespace vandrel {
+
+void ResetWait::start(CliDevice& device) {
+    active_ = true;
+    sends_ = 0;
+    device.session().requestReset();
+}
+
+bool ResetWait::onProgress(CliDevice& device, SessionProgress code, int value, bool& done) {
+    if (!active_) {
+        return false;
+    }
+    switch (code) {
+    case SessionProgress::ResetSent:
+        if (value != result::Sent) {
+            return false; // the password question was cancelled
+        }
+        if (++sends_ > kRetryLimitSends) {
+            device.finish(
+                exit_status::Refused,
+                QStringLiteral("The converter refused the reset %1 times.").arg(kRetryLimitSends));
+        } else if (sends_ == 1) {
+            device.console().note(QStringLiteral("Resetting the converter; waiting for it to "
+                                                 "restart."));
+        }
+        return true;
+    case SessionProgress::RestartLoader:
+        device.console().note(QStringLiteral("The converter restarted: its loader runs."));
+        return true;
+    case SessionProgress::RestartCode:
+        device.console().note(QStringLiteral("The converter's application code runs again."));
+        active_ = false;
+        done = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace vandrel
