@@ -1,5 +1,6 @@
 #include "shell/app/DocumentCommands.h"
 
+#include "config/AccessPassword.h"
 #include "config/ConverterConfig.h"
 #include "configview/ConfigView.h"
 #include "language/TextIds.h"
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstring>
 
 namespace vandrel {
 
@@ -70,10 +70,7 @@ void DocumentCommands::onFileOpen() {
 }
 
 void DocumentCommands::stampPassword() {
-    auto* field = frame_.core.config.bytes.data() + ConfigOffset::password;
-    std::memset(field, 0, ConfigSize::password);
-    const std::string& password = frame_.core.session.accessPassword;
-    std::memcpy(field, password.data(), std::min(password.size(), ConfigSize::password));
+    stampAccessPassword(frame_.core.config, frame_.core.session.accessPassword);
 }
 
 void DocumentCommands::onFileSave() {
