@@ -1,47 +1,46 @@
 #include "link/QtTimerService.h"
 
-#include <QTimerEvent>
+#include <QTimer>
 
 namespace vandrel {
 
-QtTimerService::QtTimerService() : receiver_(*this) {}
-
 QtTimerService::~QtTimerService() {
-    for (const auto& [id, callback] : callbacks_) {
-        receiver_.killTimer(static_cast<int>(id));
+    for (auto& [id, timer] : timers_) {
+        delete timer;
     }
 }
 
 TimerId QtTimerService::startTimer(int milliseconds, std::function<void(TimerId)> onExpiry) {
-    const int id = receiver_.startTimer(milliseconds, Qt::PreciseTimer);
-    if (id <= 0) {
-        return 0;
+    TimerId id = ++lastId_;
+    if (id == 0) { // wrapped: 0 means "no timer"
+        id = ++lastId_;
     }
-    callbacks_[static_cast<TimerId>(id)] = std::move(onExpiry);
-    return static_cast<TimerId>(id);
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [this, id, onExpiry = std::move(onExpiry)] {
+        // Forget the timer before the callback, which may start the next one.
+        const auto it = timers_.find(id);
+        if (it == timers_.end()) {
+            return;
+        }
+        it->second->deleteLater();
+        timers_.erase(it);
+        onExpiry(id);
+    });
+    timers_.emplace(id, timer);
+    timer->start(milliseconds < 0 ? 0 : milliseconds);
+    return id;
 }
 
 void QtTimerService::killTimer(TimerId id) {
-    if (callbacks_.erase(id) != 0) {
-        receiver_.killTimer(static_cast<int>(id));
-    }
-}
-
-// One-shot: the timer is gone before its callback runs, so the callback may start and kill
-// timers freely.
-void QtTimerService::expire(TimerId id) {
-    const auto it = callbacks_.find(id);
-    if (it == callbacks_.end()) {
+    const auto it = timers_.find(id);
+    if (it == timers_.end()) {
         return;
     }
-    std::function<void(TimerId)> callback = std::move(it->second);
-    callbacks_.erase(it);
-    receiver_.killTimer(static_cast<int>(id));
-    callback(id);
-}
-
-void QtTimerService::Receiver::timerEvent(QTimerEvent* event) {
-    owner_.expire(static_cast<TimerId>(event->timerId()));
+    it->second->stop();
+    it->second->deleteLater();
+    timers_.erase(it);
 }
 
 } // namespace vandrel

@@ -4,39 +4,28 @@
 
 #include <QObject>
 
-#include <functional>
 #include <map>
+#include <memory>
+
+class QTimer;
 
 namespace vandrel {
 
-// The session's one-shot timers on the Qt event loop of the thread that creates this object.
-class QtTimerService final : public TimerService {
+// One-shot timers on the thread that owns this object, for the protocol engine. Each timer gets a
+// fresh id, so a late expiry of a killed timer can never be taken for a newer one.
+class QtTimerService final : public QObject, public TimerService {
 public:
-    QtTimerService();
+    QtTimerService() = default;
     ~QtTimerService() override;
-    QtTimerService(const QtTimerService&) = delete;
-    QtTimerService& operator=(const QtTimerService&) = delete;
 
     TimerId startTimer(int milliseconds, std::function<void(TimerId)> onExpiry) override;
     void killTimer(TimerId id) override;
 
+    std::size_t activeCount() const { return timers_.size(); }
+
 private:
-    // Receives the Qt timer events; the ids are Qt's own.
-    class Receiver final : public QObject {
-    public:
-        explicit Receiver(QtTimerService& owner) : owner_(owner) {}
-
-    protected:
-        void timerEvent(QTimerEvent* event) override;
-
-    private:
-        QtTimerService& owner_;
-    };
-
-    void expire(TimerId id);
-
-    Receiver receiver_;
-    std::map<TimerId, std::function<void(TimerId)>> callbacks_;
+    std::map<TimerId, QTimer*> timers_;
+    TimerId lastId_ = 0;
 };
 
 } // namespace vandrel

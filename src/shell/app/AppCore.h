@@ -6,7 +6,7 @@
 #include "protocol/DeviceSession.h"
 #include "settings/LinkSettings.h"
 #include "settings/WindowSettings.h"
-#include "shell/app/QtTimerService.h"
+#include "link/QtTimerService.h"
 
 namespace vandrel {
 

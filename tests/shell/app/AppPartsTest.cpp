@@ -6,7 +6,7 @@
 #include "shell/app/CommandStates.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/ProgramRun.h"
-#include "shell/app/QtTimerService.h"
+#include "link/QtTimerService.h"
 #include "shell/app/StatusPanes.h"
 
 #include <QAction>
