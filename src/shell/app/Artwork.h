@@ -11,7 +11,7 @@ namespace vandrel {
 namespace artwork {
 
 inline constexpr int kToolbarImageSize = 40;
-inline constexpr int kLogoWidth = 120;
+inline constexpr int kLogoWidth = 140;
 inline constexpr int kLogoHeight = 44;
 
 // New, Open, Save or Help by command id; a null icon for any other command.

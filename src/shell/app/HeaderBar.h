@@ -30,7 +30,7 @@ protected:
 class HeaderBar : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kLogoAreaWidth = 128;
+    static constexpr int kLogoAreaWidth = 148;
     static constexpr int kMaxHeightWithoutLogo = 46;
 
     explicit HeaderBar(QWidget* parent);
