@@ -251,6 +251,22 @@ TEST_F(DeviceFlows, MonitoringShowsMarkersSendsTheMaskAndFollowsInTheStatusBar) 
     EXPECT_FALSE(withModel([](auto& m) { return m.monitoring(); }));
 }
 
+TEST_F(DeviceFlows, ClosingWhileMonitoringSwitchesTheConvertersMonitoringOff) {
+    MainFrame& frame = openWindow();
+    frame.command(cmd::MonitorTab);
+    SystemMonitorPane* pane = frame.monitorPane();
+    pane->findChild<QPushButton*>(QStringLiteral("ctl1018"))->click();
+    ASSERT_TRUE(waitFor([&] { return withModel([](auto& m) { return m.monitoring(); }); }));
+    ASSERT_TRUE(waitFor([&] { return pane->monitoringOn() && !frame.busy(); }));
+
+    // The off request goes out before the channel stops, and closing asks nothing about the log.
+    const auto asked = prompter.messages.size();
+    frame.close();
+    EXPECT_TRUE(waitFor([&] { return !withModel([](auto& m) { return m.monitoring(); }); }));
+    EXPECT_FALSE(shown(text::SaveLogQuestion));
+    EXPECT_EQ(prompter.messages.size(), asked);
+}
+
 class SilentRestart : public AppRig {
 protected:
     void adjustModel(sim::ModelSettings& model) override {
