@@ -24,9 +24,10 @@ TEST(PortDiscovery, ListsFreeAndHeldPortsOnlyInTheGivenOrder) {
     PtyPair free;
     PtyPair heldElsewhere;
     PtyPair heldByUs;
-    PtyPair gone;
-    const std::string gonePath = gone.slavePath();
-    gone.closeMaster();
+    // A stable name whose device has gone; a closed pty's own number could be taken again by a
+    // test running beside this one.
+    const std::string gonePath = dir.file("usb-gone-if00");
+    std::filesystem::create_symlink(dir.file("no-such-device"), gonePath);
     std::ofstream(dir.file("plain")) << "x";
     std::filesystem::create_symlink(free.slavePath(), dir.file("usb-free-if00"));
 
