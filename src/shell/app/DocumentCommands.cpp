@@ -8,6 +8,7 @@
 #include "settings/RegistryStore.h"
 #include "shell/app/AppCore.h"
 #include "shell/app/DialogRunner.h"
+#include "shell/app/FileDialogMemory.h"
 #include "shell/app/FrameContext.h"
 #include "shell/ui/Prompter.h"
 
@@ -24,11 +25,6 @@ constexpr int kMaxDroppedPath = 259;
 
 QString DocumentCommands::documentName(const QString& path) {
     return QFileInfo(path).fileName();
-}
-
-QString DocumentCommands::folderOf(const QString& path) {
-    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-    return cut < 0 ? QString() : path.left(cut + 1);
 }
 
 void DocumentCommands::onFileNew() {
@@ -56,17 +52,12 @@ void DocumentCommands::onFileOpen() {
     FileDialogRequest request;
     request.title = language.Text(text::ConfigOpenTitle);
     request.filter = language.Text(text::ConfigFilter);
-    request.filterIndex = filterIndex_;
-    request.folder = frame_.core.windowSettings.browsePathData;
-    const std::optional<FileChoice> chosen = frame_.prompter.getOpenFileName(request);
-    if (!chosen) {
-        return;
-    }
-    if (frame_.view->OpenDocument(chosen->path)) {
+    const std::optional<FileChoice> chosen =
+        askForFile(frame_.prompter, FileDialogKind::Open, request, filterIndex_,
+                   frame_.core.windowSettings.browsePathData);
+    if (chosen && frame_.view->OpenDocument(chosen->path)) {
         remember(chosen->path);
     }
-    filterIndex_ = chosen->filterIndex;
-    frame_.core.windowSettings.browsePathData = folderOf(chosen->path);
 }
 
 void DocumentCommands::stampPassword() {
@@ -116,18 +107,13 @@ void DocumentCommands::saveThroughDialog() {
     request.filter = language.Text(text::ConfigFilter);
     request.defaultSuffix = QStringLiteral("DAT");
     request.fileName = frame_.view->filePath();
-    request.filterIndex = filterIndex_;
-    request.folder = frame_.core.windowSettings.browsePathData;
     request.confirmOverwrite = true;
-    const std::optional<FileChoice> chosen = frame_.prompter.getSaveFileName(request);
-    if (!chosen) {
-        return;
-    }
-    if (frame_.view->SaveDocument(chosen->path)) {
+    const std::optional<FileChoice> chosen =
+        askForFile(frame_.prompter, FileDialogKind::Save, request, filterIndex_,
+                   frame_.core.windowSettings.browsePathData);
+    if (chosen && frame_.view->SaveDocument(chosen->path)) {
         remember(chosen->path);
     }
-    filterIndex_ = chosen->filterIndex;
-    frame_.core.windowSettings.browsePathData = folderOf(chosen->path);
 }
 
 void DocumentCommands::remember(const QString& path) {

@@ -26,8 +26,6 @@ public:
 
     // The document name of a file path: its name and extension.
     static QString documentName(const QString& path);
-    // The folder of a chosen file, ending with its separator.
-    static QString folderOf(const QString& path);
 
 private:
     // Copies the session's access password into the record's password field.

@@ -4,7 +4,7 @@
 #include "protocol/FirmwareFile.h"
 #include "shell/app/AppCore.h"
 #include "shell/app/BusyState.h"
-#include "shell/app/DocumentCommands.h"
+#include "shell/app/FileDialogMemory.h"
 #include "shell/app/FlashProgressDialog.h"
 #include "shell/app/FrameContext.h"
 #include "shell/app/WaitDialog.h"
@@ -17,14 +17,12 @@ bool FlashCommands::chooseFirmware() {
     FileDialogRequest request;
     request.title = language.Text(text::FirmwareOpenTitle);
     request.filter = language.Text(text::FirmwareFilter);
-    request.filterIndex = filterIndex_;
-    request.folder = frame_.core.windowSettings.browsePathCode;
-    const std::optional<FileChoice> chosen = frame_.prompter.getOpenFileName(request);
+    const std::optional<FileChoice> chosen =
+        askForFile(frame_.prompter, FileDialogKind::Open, request, filterIndex_,
+                   frame_.core.windowSettings.browsePathCode);
     if (!chosen) {
         return false;
     }
-    filterIndex_ = chosen->filterIndex;
-    frame_.core.windowSettings.browsePathCode = DocumentCommands::folderOf(chosen->path);
     frame_.core.session.useFirmwareFile(chosen->path.toStdString());
     return true;
 }
@@ -73,15 +71,13 @@ void FlashCommands::onFlashDownload() {
     request.title = language.Text(text::ImageSaveTitle);
     request.filter = language.Text(text::FirmwareFilter);
     request.defaultSuffix = QStringLiteral("BIN");
-    request.filterIndex = filterIndex_;
-    request.folder = frame_.core.windowSettings.browsePathCode;
     request.confirmOverwrite = true;
-    const std::optional<FileChoice> chosen = frame_.prompter.getSaveFileName(request);
+    const std::optional<FileChoice> chosen =
+        askForFile(frame_.prompter, FileDialogKind::Save, request, filterIndex_,
+                   frame_.core.windowSettings.browsePathCode);
     if (!chosen) {
         return;
     }
-    filterIndex_ = chosen->filterIndex;
-    frame_.core.windowSettings.browsePathCode = DocumentCommands::folderOf(chosen->path);
     if (!frame_.core.session.useImageFile(chosen->path.toStdString())) {
         language.MessageBox(text::FlashDownloadFailed, text::CaptionError,
                             MessageStyle{MessageButtons::Ok, MessageIcon::Warning});

@@ -4,6 +4,7 @@
 #include "shell/app/AppCore.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/DialogRunner.h"
+#include "shell/app/FileDialogMemory.h"
 #include "shell/app/FindDialog.h"
 #include "shell/app/FlashProgressDialog.h"
 #include "shell/app/HeaderBar.h"
@@ -303,16 +304,13 @@ void MainFrame::onSaveLog() {
     request.filter = language.Text(text::LogFilter);
     request.defaultSuffix = QStringLiteral("TXT");
     request.fileName = view_->filePath();
-    request.filterIndex = logFilterIndex_;
-    request.folder = core_.windowSettings.browsePathLog;
     request.confirmOverwrite = true;
-    const std::optional<FileChoice> chosen = prompter_.getSaveFileName(request);
-    if (!chosen) {
-        return;
+    const std::optional<FileChoice> chosen =
+        askForFile(prompter_, FileDialogKind::Save, request, logFilterIndex_,
+                   core_.windowSettings.browsePathLog);
+    if (chosen) {
+        monitor_->traceLog().saveText(chosen->path);
     }
-    monitor_->traceLog().saveText(chosen->path);
-    logFilterIndex_ = chosen->filterIndex;
-    core_.windowSettings.browsePathLog = DocumentCommands::folderOf(chosen->path);
 }
 
 void MainFrame::showLogMenu(const QPoint& globalPos) {

@@ -1,0 +1,24 @@
+#include "shell/app/FileDialogMemory.h"
+
+namespace vandrel {
+
+QString folderOf(const QString& path) {
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+std::optional<FileChoice> askForFile(Prompter& prompter, FileDialogKind kind,
+                                     FileDialogRequest request, int& filterIndex, QString& folder) {
+    request.filterIndex = filterIndex;
+    request.folder = folder;
+    std::optional<FileChoice> chosen = kind == FileDialogKind::Open
+                                           ? prompter.getOpenFileName(request)
+                                           : prompter.getSaveFileName(request);
+    if (chosen) {
+        filterIndex = chosen->filterIndex;
+        folder = folderOf(chosen->path);
+    }
+    return chosen;
+}
+
+} // namespace vandrel
