@@ -78,6 +78,13 @@ public:
     bool isResponding() const;
 
     // --- Firmware transfers, host side.
+    enum class DownloadStart { Started, FileError, NoLink };
+    bool startFlashLoading(const std::string& confirmedFirmwarePath);
+    bool awaitingFirmware() const;
+    bool supplyFirmware(const std::string& confirmedFirmwarePath);
+    void declineFirmware();
+    DownloadStart startFlashDownloading(const std::string& imagePath);
+    void cancelFlashLoading();
     // The chosen firmware file: remembered with its size for FLASH loading.
     void useFirmwareFile(const std::string& path);
     // The chosen image file for FLASH downloading: created or emptied. False when it cannot be

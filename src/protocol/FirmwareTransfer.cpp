@@ -29,6 +29,35 @@ bool DeviceSession::useImageFile(const std::string& path) {
     return true;
 }
 
+bool DeviceSession::startFlashLoading(const std::string& path) {
+    useFirmwareFile(path);
+    return requestFlashStart();
+}
+
+bool DeviceSession::awaitingFirmware() const {
+    return state == SessionState::FlashStart || state == SessionState::FlashLoading;
+}
+
+bool DeviceSession::supplyFirmware(const std::string& path) {
+    useFirmwareFile(path);
+    return requestFlashChunk(false);
+}
+
+void DeviceSession::declineFirmware() {
+    requestFlashCancel(false);
+}
+
+DeviceSession::DownloadStart DeviceSession::startFlashDownloading(const std::string& path) {
+    if (!useImageFile(path)) {
+        return DownloadStart::FileError;
+    }
+    return requestFlashReadStart() ? DownloadStart::Started : DownloadStart::NoLink;
+}
+
+void DeviceSession::cancelFlashLoading() {
+    requestFlashCancel(false);
+}
+
 void DeviceSession::deleteFlashFile() const {
     if (!flashFilePath.empty()) {
         FileDelete(flashFilePath);
