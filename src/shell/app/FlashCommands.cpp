@@ -3,34 +3,30 @@
 #include "language/TextIds.h"
 #include "protocol/FirmwareFile.h"
 #include "shell/app/AppCore.h"
-#include "shell/app/BusyState.h"
+#include "shell/app/DeviceOperations.h"
 #include "shell/app/FileDialogMemory.h"
-#include "shell/app/FlashProgressDialog.h"
-#include "shell/app/FrameContext.h"
-#include "shell/app/WaitDialog.h"
 #include "shell/ui/Prompter.h"
 
 namespace vandrel {
 
-bool FlashCommands::chooseFirmware() {
-    const LanguageManager& language = frame_.core.language;
+std::optional<std::string> FlashCommands::chooseFirmware() {
+    const LanguageManager& language = core_.language;
     FileDialogRequest request;
     request.title = language.Text(text::FirmwareOpenTitle);
     request.filter = language.Text(text::FirmwareFilter);
     const std::optional<FileChoice> chosen =
-        askForFile(frame_.prompter, FileDialogKind::Open, request, filterIndex_,
-                   frame_.core.windowSettings.browsePathCode);
+        askForFile(prompter_, FileDialogKind::Open, request, filterIndex_,
+                   core_.windowSettings.browsePathCode);
     if (!chosen) {
-        return false;
+        return std::nullopt;
     }
-    frame_.core.session.useFirmwareFile(chosen->path.toStdString());
-    return true;
+    return chosen->path.toStdString();
 }
 
-bool FlashCommands::confirmFirmware() {
-    const LanguageManager& language = frame_.core.language;
+bool FlashCommands::confirmFirmware(const std::string& path) {
+    const LanguageManager& language = core_.language;
     std::string version;
-    if (!checkFirmwareHeader(frame_.core.session.flashFilePath, version)) {
+    if (!checkFirmwareHeader(path, version)) {
         language.MessageBox(text::FirmwareFileInvalid, text::CaptionError,
                             MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
         return false;
@@ -42,68 +38,38 @@ bool FlashCommands::confirmFirmware() {
     return answer == ResultYes;
 }
 
-void FlashCommands::runProgress(int mode) {
-    auto* dialog =
-        new FlashProgressDialog(static_cast<FlashProgressDialog::Mode>(mode), frame_.core.language,
-                                frame_.core.session, frame_.window);
-    frame_.dialogs.progress = dialog;
-    frame_.busy->enter();
-    frame_.prompter.runDialog(*dialog);
-    frame_.busy->leave();
-    frame_.dialogs.progress = nullptr;
-    delete dialog;
-    frame_.refresh();
-}
-
 void FlashCommands::onFlashLoad() {
-    if (!chooseFirmware() || !confirmFirmware()) {
+    const std::optional<std::string> path = chooseFirmware();
+    if (!path || !confirmFirmware(*path)) {
         return;
     }
-    if (!frame_.core.session.requestFlashStart()) {
-        return;
-    }
-    runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
+    operations_.startFlashLoading(*path);
 }
 
 void FlashCommands::onFlashDownload() {
-    const LanguageManager& language = frame_.core.language;
+    const LanguageManager& language = core_.language;
     FileDialogRequest request;
     request.title = language.Text(text::ImageSaveTitle);
     request.filter = language.Text(text::FirmwareFilter);
     request.defaultSuffix = QStringLiteral("BIN");
     request.confirmOverwrite = true;
     const std::optional<FileChoice> chosen =
-        askForFile(frame_.prompter, FileDialogKind::Save, request, filterIndex_,
-                   frame_.core.windowSettings.browsePathCode);
-    if (!chosen) {
-        return;
+        askForFile(prompter_, FileDialogKind::Save, request, filterIndex_,
+                   core_.windowSettings.browsePathCode);
+    if (chosen) {
+        operations_.startFlashDownloading(chosen->path.toStdString());
     }
-    if (!frame_.core.session.useImageFile(chosen->path.toStdString())) {
-        language.MessageBox(text::FlashDownloadFailed, text::CaptionError,
-                            MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
-        return;
-    }
-    if (!frame_.core.session.requestFlashReadStart()) {
-        return;
-    }
-    runProgress(static_cast<int>(FlashProgressDialog::Mode::Downloading));
 }
 
-void FlashCommands::onConverterWantsFirmware() {
-    DeviceSession& session = frame_.core.session;
-    frame_.busy->leave();
-    if (frame_.dialogs.wait) {
-        frame_.dialogs.wait->finish();
-    }
-    frame_.core.language.MessageBox(text::ConverterWantsFirmware, text::CaptionError,
-                                    MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
-    if (!chooseFirmware() || !confirmFirmware()) {
-        session.requestFlashCancel(false);
+void FlashCommands::chooseFirmwareForConverter() {
+    core_.language.MessageBox(text::ConverterWantsFirmware, text::CaptionError,
+                              MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
+    const std::optional<std::string> path = chooseFirmware();
+    if (!path || !confirmFirmware(*path)) {
+        operations_.declineFirmware();
         return;
     }
-    frame_.busy->enter();
-    session.requestFlashChunk(false);
-    runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
+    operations_.supplyFirmware(*path);
 }
 
 } // namespace vandrel
