@@ -53,6 +53,8 @@ QList<CommandSpec> commandSpecs() {
         {cmd::PreviousTab,
          0,
          {K(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), K(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab)}},
+        {cmd::SaveToFile, 0, {}},
+        {cmd::ConfigTabToFront, 0, {}},
         {cmd::NextPane, 0, {K(Qt::Key_F6)}},
         {cmd::PreviousPane, 0, {K(Qt::SHIFT | Qt::Key_F6)}},
     };

@@ -53,9 +53,15 @@ void FlashProgressDialog::finishAtMaximum() {
 }
 
 void FlashProgressDialog::closeDialog() {
+    // A dialog that has already ended keeps the result it ended with.
+    const bool ended = finishing_;
     closed_ = true;
     finishing_ = true;
-    done(1);
+    if (!ended) {
+        done(1);
+    } else {
+        hide();
+    }
 }
 
 void FlashProgressDialog::retranslate() {

@@ -85,8 +85,8 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     core_.channel.setFrameHandler(queuedFrameHandler(
         this, [this](ReceivedFrame frame) { core_.session.onFrameReceived(std::move(frame)); }));
     connect(view_, &ConfigView::configurationTabWanted, this,
-            [this] { switchTab(cmd::ConfigTabToFront); });
-    connect(view_, &ConfigView::saveToFileWanted, this, [this] { documents_.onSaveToFile(); });
+            [this] { command(cmd::ConfigTabToFront); });
+    connect(view_, &ConfigView::saveToFileWanted, this, [this] { command(cmd::SaveToFile); });
     connect(monitor_, &SystemMonitorPane::saveLogRequested, this,
             [this] { command(cmd::SaveLog); });
     connect(monitor_, &SystemMonitorPane::logContextMenuRequested, this, &MainFrame::showLogMenu);
@@ -138,6 +138,8 @@ void MainFrame::connectCommands() {
         {cmd::SaveLog, [this] { onSaveLog(); }},
         {cmd::NextTab, [this] { switchTab(cmd::NextTab); }},
         {cmd::PreviousTab, [this] { switchTab(cmd::PreviousTab); }},
+        {cmd::SaveToFile, [this] { documents_.onSaveToFile(); }},
+        {cmd::ConfigTabToFront, [this] { switchTab(cmd::ConfigTabToFront); }},
         {cmd::NextPane, [this] { view_->NextPane(); }},
         {cmd::PreviousPane, [this] { view_->PreviousPane(); }},
     };

@@ -1,12 +1,13 @@
 // The main window's rules that do not need a converter: command states, status texts, the menu
 // descriptions, the timers and the command line.
 #include "language/TextIds.h"
+#include "link/QtTimerService.h"
 #include "shell/app/Artwork.h"
+#include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/CommandStates.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/ProgramRun.h"
-#include "link/QtTimerService.h"
 #include "shell/app/StatusPanes.h"
 
 #include <QAction>
@@ -70,7 +71,8 @@ TEST(StatusTexts, LinkAndMonitorPanes) {
 
 TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
     QWidget owner;
-    QMenuBar* bar = buildMenuBar(mainMenuDescription(), &owner);
+    CommandActions actions(&owner);
+    QMenuBar* bar = buildMenuBar(mainMenuDescription(), actions, &owner);
     QStringList tops;
     std::multiset<int> commands;
     for (QAction* top : bar->actions()) {

@@ -10,6 +10,8 @@
 #include "shell/app/MainFrame.h"
 #include "sim/PtyConverter.h"
 
+#include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
@@ -19,9 +21,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
+
+// Records the dialogs that are shown, in order, and lets a test act on each as it appears. The
+// operation dialogs open without a loop of their own, so tests meet them here rather than in
+// the prompter.
+class ShownDialogs : public QObject {
+public:
+    ShownDialogs() { QCoreApplication::instance()->installEventFilter(this); }
+    ~ShownDialogs() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    std::vector<QString> shown; // class names
+    std::function<void(QDialog&)> onShown;
+
+    int count(const char* className) const {
+        return static_cast<int>(
+            std::count(shown.begin(), shown.end(), QString::fromLatin1(className)));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched)) {
+                shown.push_back(QString::fromLatin1(dialog->metaObject()->className()));
+                if (onShown) {
+                    onShown(*dialog);
+                }
+            }
+        }
+        return false;
+    }
+};
 
 // The whole program around a stand-in converter on a real pseudo-terminal: the process-wide
 // objects, the main window, a scripted prompter answering every question, and settings in a
@@ -136,6 +169,7 @@ protected:
     TempDir settings;
     TempDir files;
     ScriptedPrompter prompter;
+    ShownDialogs watch;
     std::unique_ptr<vandrel::sim::PtyConverter> converter;
     std::unique_ptr<vandrel::AppCore> core;
     std::unique_ptr<vandrel::MainFrame> window;
