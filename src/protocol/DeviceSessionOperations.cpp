@@ -16,8 +16,8 @@ void DeviceSession::beginTransfer(Transfer next) {
 void DeviceSession::enterState(SessionState next) {
     state = next;
     const ConfigTransfer* config = configTransfer();
-    if (config && next != (config->writing ? SessionState::ConfigWriting
-                                           : SessionState::ConfigReading)) {
+    if (config &&
+        next != (config->writing ? SessionState::ConfigWriting : SessionState::ConfigReading)) {
         transfer_ = std::monostate{};
     } else if (flashLoad() && next != SessionState::FlashStart &&
                next != SessionState::FlashLoading) {
