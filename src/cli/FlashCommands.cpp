@@ -91,6 +91,14 @@ bool DumpCommand::onProgress(CliDevice& device, SessionProgress code, int value)
                                                     .arg(QString::fromStdString(path_)));
             return true;
         }
+        // Failed without a status from the converter: the image file could not be written.
+        if (value == result::Failed && session.resultHex().empty()) {
+            device.finish(exit_status::BadFile,
+                          QStringLiteral("The FLASH image could not be written to %1; the partial "
+                                         "image was deleted.")
+                              .arg(QString::fromStdString(path_)));
+            return true;
+        }
         return false;
     default:
         return false;

@@ -238,6 +238,7 @@ void DeviceSession::onFlashImageBlock(const ProtocolFrame& frame, const FrameFie
         }
         if (!FileAppend(download->path, block.data(), static_cast<std::uint32_t>(block.size()))) {
             traceLine("Image file write failed!");
+            formatResultHex(std::nullopt); // a failure of ours: no status from the converter
             endFlashDownloading(result::Failed, true);
             return;
         }

@@ -11,8 +11,11 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <random>
+
+#include <sys/resource.h>
 
 namespace vandrel::testing {
 namespace {
@@ -314,6 +317,26 @@ TEST_F(CliEndToEnd, ConverterThatKeepsRefusingTheResetEndsWithItsStatus) {
     EXPECT_TRUE(r.err.contains("The converter refused the request (status 42)."))
         << r.err.constData();
     EXPECT_EQ(sentFrames(r.err, "A1 05 81 00 88 01 00 50"), 4) << r.err.constData();
+}
+
+// The disk fills up half-way through a dump: the tool says so, and leaves no partial image.
+TEST_F(CliEndToEnd, DumpThatCannotBeWrittenEndsWithStatusFive) {
+    writeFile(dir.file("image.bin"), firmwareFile(1024, "6.0.0"));
+    SimConverter sim(dir.path().string(), {"--flash-file", q(dir.file("image.bin"))});
+    ASSERT_TRUE(sim.ready());
+    // The tool inherits a file size limit, and ignores the signal that would come with it.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 300;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const CliResult r = cli(onPort(sim, {"dump", q(dir.file("dump.bin"))}));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(r.status, 5) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("could not be written")) << r.err.constData();
+    EXPECT_FALSE(QFile::exists(q(dir.file("dump.bin"))));
 }
 
 TEST_F(CliEndToEnd, SilentConverterEndsInfoWithNoAnswerAfterFourSends) {

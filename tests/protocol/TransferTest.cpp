@@ -614,6 +614,9 @@ TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
 // The disk fills up half-way: the download ends as failed, not done, and the partial image goes.
 TEST(FlashDownloading, ImageFileThatCannotBeWrittenEndsAsFailed) {
     Download d(patterned(1024, 3));
+    d.r.session.state = SessionState::Ready;
+    d.r.deliver(0xA3, {{0x71, {0x33}}}); // a status from before
+    ASSERT_EQ(d.r.session.resultHex(), "33");
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -629,6 +632,7 @@ TEST(FlashDownloading, ImageFileThatCannotBeWrittenEndsAsFailed) {
     EXPECT_EQ(d.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 2));
     EXPECT_EQ(d.r.host.count(SessionProgress::FlashReadEnded, 1), 0);
     EXPECT_EQ(d.r.trace.lines.back(), "Image file write failed!");
+    EXPECT_EQ(d.r.session.resultHex(), "") << "no status: the failure is not the converter's";
     EXPECT_FALSE(std::filesystem::exists(d.image));
     EXPECT_EQ(d.r.channel.sent.size(), 4u) << "the start and three blocks; nothing after";
     EXPECT_EQ(d.r.session.operation(), OperationKind::None);
