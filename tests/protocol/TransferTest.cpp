@@ -149,7 +149,7 @@ TEST(Transfers, StaleAnswersChangeNothing) {
         std::vector<rig::Field> right;
     };
     const auto loading = [](SessionRig& r, const TempDir& dir, std::size_t size) {
-        testfiles::write(dir.file("fw.bin"), testfiles::firmware(size));
+        testfiles::write(dir.file("fw.bin"), patterned(size, 1));
         r.session.startFlashLoading(dir.file("fw.bin"));
         r.deliver(0xA2, {{0x21, {}}});
         r.deliver(0xA2, {{0x26, {0, 0, 0}}});
