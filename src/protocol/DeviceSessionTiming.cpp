@@ -114,7 +114,9 @@ void DeviceSession::resendPending() {
         giveUpUnlessSent(requestConfigRead(true));
         break;
     case SessionState::ConfigWriting:
-        giveUpUnlessSent(requestConfigWrite(nullptr, true));
+        if (configTransfer()) {
+            giveUpUnlessSent(requestConfigWrite(nullptr, true));
+        }
         break;
     default: // Initial, LoaderRunning, Failed: nothing to repeat
         break;

@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <optional>
 
 using namespace vandrel;
