@@ -30,8 +30,11 @@ bool FlashCommand::onProgress(CliDevice& device, SessionProgress code, int value
         progress_.update(bytesDone(session), session.flashTotal());
         return true;
     case SessionProgress::LoaderWaitsForFirmware:
-        // The loader asked for firmware on its own: this command's checked file is the one.
-        if (!cancelling_ && session.supplyFirmware(path_)) {
+        // The loader asked for firmware on its own: this command's checked file is the one,
+        // unless the user is cancelling.
+        if (cancelling_) {
+            session.declineFirmware();
+        } else if (session.supplyFirmware(path_)) {
             total_ = session.flashTotal();
         }
         return true;

@@ -104,8 +104,11 @@ void FlashCommands::onConverterWantsFirmware() {
         session.declineFirmware();
         return;
     }
+    // The loading may have ended meanwhile (a restart, no answer); then there is nothing to send.
+    if (!session.supplyFirmware(*firmware)) {
+        return;
+    }
     frame_.busy->enter();
-    session.supplyFirmware(*firmware);
     runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
 }
 
