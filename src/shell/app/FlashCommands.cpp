@@ -12,7 +12,7 @@
 
 namespace vandrel {
 
-bool FlashCommands::chooseFirmware() {
+std::optional<std::string> FlashCommands::chooseFirmware() {
     const LanguageManager& language = frame_.core.language;
     FileDialogRequest request;
     request.title = language.Text(text::FirmwareOpenTitle);
@@ -21,16 +21,15 @@ bool FlashCommands::chooseFirmware() {
         askForFile(frame_.prompter, FileDialogKind::Open, request, filterIndex_,
                    frame_.core.windowSettings.browsePathCode);
     if (!chosen) {
-        return false;
+        return std::nullopt;
     }
-    frame_.core.session.useFirmwareFile(chosen->path.toStdString());
-    return true;
+    return chosen->path.toStdString();
 }
 
-bool FlashCommands::confirmFirmware() {
+bool FlashCommands::confirmFirmware(const std::string& path) {
     const LanguageManager& language = frame_.core.language;
     std::string version;
-    if (!checkFirmwareHeader(frame_.core.session.flashFilePath, version)) {
+    if (!checkFirmwareHeader(path, version)) {
         language.MessageBox(text::FirmwareFileInvalid, text::CaptionError,
                             MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
         return false;
@@ -56,10 +55,11 @@ void FlashCommands::runProgress(int mode) {
 }
 
 void FlashCommands::onFlashLoad() {
-    if (!chooseFirmware() || !confirmFirmware()) {
+    const std::optional<std::string> firmware = chooseFirmware();
+    if (!firmware || !confirmFirmware(*firmware)) {
         return;
     }
-    if (!frame_.core.session.requestFlashStart()) {
+    if (!frame_.core.session.startFlashLoading(*firmware)) {
         return;
     }
     runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
@@ -78,13 +78,15 @@ void FlashCommands::onFlashDownload() {
     if (!chosen) {
         return;
     }
-    if (!frame_.core.session.useImageFile(chosen->path.toStdString())) {
+    switch (frame_.core.session.startFlashDownloading(chosen->path.toStdString())) {
+    case DeviceSession::DownloadStart::FileError:
         language.MessageBox(text::FlashDownloadFailed, text::CaptionError,
                             MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
         return;
-    }
-    if (!frame_.core.session.requestFlashReadStart()) {
+    case DeviceSession::DownloadStart::NoLink:
         return;
+    case DeviceSession::DownloadStart::Started:
+        break;
     }
     runProgress(static_cast<int>(FlashProgressDialog::Mode::Downloading));
 }
@@ -97,12 +99,16 @@ void FlashCommands::onConverterWantsFirmware() {
     }
     frame_.core.language.MessageBox(text::ConverterWantsFirmware, text::CaptionError,
                                     MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
-    if (!chooseFirmware() || !confirmFirmware()) {
-        session.requestFlashCancel(false);
+    const std::optional<std::string> firmware = chooseFirmware();
+    if (!firmware || !confirmFirmware(*firmware)) {
+        session.declineFirmware();
+        return;
+    }
+    // The loading may have ended meanwhile (a restart, no answer); then there is nothing to send.
+    if (!session.supplyFirmware(*firmware)) {
         return;
     }
     frame_.busy->enter();
-    session.requestFlashChunk(false);
     runProgress(static_cast<int>(FlashProgressDialog::Mode::Loading));
 }
 

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 
 namespace vandrel {
 
@@ -22,10 +23,10 @@ public:
     int filterIndex() const { return filterIndex_; }
 
 private:
-    // The firmware file dialog; on OK the session knows the file. False on Cancel.
-    bool chooseFirmware();
+    // The firmware file dialog; none on Cancel.
+    std::optional<std::string> chooseFirmware();
     // Header check and the question; false when the file is refused or the user says no.
-    bool confirmFirmware();
+    bool confirmFirmware(const std::string& path);
     // Runs the progress dialog modally between entering and leaving busy.
     void runProgress(int mode);
 

@@ -82,7 +82,7 @@ void FlashProgressDialog::reject() {
     closed_ = true;
     finishing_ = true;
     if (mode_ == Mode::Loading) {
-        session_.requestFlashCancel(false);
+        session_.cancelFlashLoading();
     } else {
         session_.stopFlashDownloading();
     }

@@ -66,12 +66,12 @@ void ProgressReactions::cancelChangePassword() {
 void ProgressReactions::tellChangePassword(int result) {
     if (frame_.dialogs.changePassword) {
         frame_.dialogs.changePassword->passwordRefused(
-            result, QString::fromStdString(frame_.core.session.resultHex));
+            result, QString::fromStdString(frame_.core.session.resultHex()));
     }
 }
 
 void ProgressReactions::takeConfiguration() {
-    const ConfigImage& image = frame_.core.session.configImage;
+    const ConfigImage& image = frame_.core.session.configImage();
     std::copy(image.begin(), image.end(), frame_.core.config.bytes.begin());
     frame_.view->ShowDeviceConfiguration();
     if (frame_.view->filePath().isEmpty()) {
@@ -82,16 +82,16 @@ void ProgressReactions::takeConfiguration() {
 void ProgressReactions::takeSystemInfo() {
     const DeviceSession& session = frame_.core.session;
     DeviceInfo info = frame_.view->deviceInfo();
-    SetVersionText(info.firmwareVersion, session.firmwareVersion);
-    SetVersionText(info.loaderVersion, session.loaderVersion);
-    info.systemInfoNumber = session.activePartition;
+    SetVersionText(info.firmwareVersion, session.firmwareVersion());
+    SetVersionText(info.loaderVersion, session.loaderVersion());
+    info.systemInfoNumber = session.activePartition();
     frame_.view->setDeviceInfo(info);
 }
 
 void ProgressReactions::deviceRefused() {
     frame_.core.language.FormatMessageBox(text::DeviceRefusedFormat, text::CaptionError,
                                           kExclamationBox,
-                                          {FormatArg(frame_.core.session.resultHex)});
+                                          {FormatArg(frame_.core.session.resultHex())});
 }
 
 void ProgressReactions::gaveUp() {
