@@ -100,18 +100,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     session.channel = &host;
     session.timers = &clock;
 
-    session.state = data.PickValueInArray(kStates);
-    session.pendingFlags = data.ConsumeIntegral<std::uint16_t>();
-    session.retryCount = data.ConsumeIntegralInRange(0, 4);
-    session.packetNumber = data.ConsumeIntegralInRange(0, 4);
-    // An image file in the working folder lets the block path write; none keeps it off disk.
-    if (data.ConsumeBool()) {
-        session.useImageFile("fuzz-image.bin");
+    // An operation started as a host starts it; files go to the working folder.
+    switch (data.ConsumeIntegralInRange(0, 5)) {
+    case 1:
+        session.requestConfigRead(false);
+        break;
+    case 2: {
+        const ConfigImage image{};
+        session.requestConfigWrite(&image, false);
+        break;
     }
-    session.flashTotal = data.ConsumeIntegralInRange(0, 4096);
-    session.flashOffset = data.ConsumeIntegralInRange(0, 4096);
+    case 3:
+        session.startFlashLoading("fuzz-firmware.bin");
+        break;
+    case 4:
+        session.startFlashDownloading("fuzz-image.bin");
+        break;
+    case 5:
+        session.requestReset();
+        break;
+    default:
+        break;
+    }
+    // And a record that need not match it, as no host leaves it.
+    if (data.ConsumeBool()) {
+        session.state = data.PickValueInArray(kStates);
+        session.pendingFlags = data.ConsumeIntegral<std::uint16_t>();
+    }
+    session.retryCount = data.ConsumeIntegralInRange(0, 4);
     if (data.ConsumeBool()) {
         session.startTimer(1000);
+    }
+    if (data.ConsumeBool()) {
+        session.supplyFirmware("fuzz-firmware.bin");
     }
 
     FrameAssembler assembler([&](ReceivedFrame f) { session.onFrameReceived(std::move(f)); });

@@ -43,6 +43,21 @@ bool parseRefusal(const std::string& text, Refusal& out) {
     return second == std::string::npos || parseNumber(text.substr(second + 1), out.times);
 }
 
+// KIND:N
+bool parseLateAnswer(const std::string& text, LateAnswer& out) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) {
+        return false;
+    }
+    const auto kind = requestKindFromName(std::string_view(text).substr(0, colon));
+    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
+        *kind == RequestKind::Unknown) {
+        return false;
+    }
+    out.kind = *kind;
+    return parseNumber(text.substr(colon + 1), out.nth) && out.nth > 0;
+}
+
 bool readFile(const std::string& path, std::vector<std::uint8_t>& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -69,6 +84,8 @@ Device:
   --flash-file PATH       FLASH image taken from a file
   --flash-size BYTES      generated FLASH image of this size (default 16384)
   --firmware-missing      the loader waits for firmware after every restart
+  --echo-address          configuration answers name their packet's address
+                          (field 0x46), as FLASH blocks do
   --monitor-period MS     interval of the monitor text while monitoring runs
   --boot                  send the restart events at start, as after power-on
   --save-config PATH      write the 640 configuration bytes (as on the line) to
@@ -90,6 +107,10 @@ Faults:
                           flash-chunk flash-stop flash-cancel flash-read-start
                           flash-read monitor-on monitor-off monitor-command
                           password-change
+  --late KIND:N           answer the Nth KIND request (counted from 1) only
+                          when the next KIND request arrives, just before
+                          answering that one, as a converter that answers
+                          just after the utility's time-out; may be repeated
   --unplug-after S        unplug the device after S seconds ...
   --replug-after S        ... and plug it in again S seconds later (default 1)
 
@@ -167,6 +188,8 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
             flashSize = size;
         } else if (name == "--firmware-missing") {
             o.model.firmwareMissing = true;
+        } else if (name == "--echo-address") {
+            o.model.echoConfigAddress = true;
         } else if (name == "--monitor-period") {
             ok = number(ms) && ms > 0;
             o.model.monitorPeriod = std::chrono::milliseconds(ms);
@@ -201,6 +224,12 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
                 o.faults.refusals.push_back(refusal);
             } else if (error.empty()) {
                 error = "bad value for --refuse: " + value;
+            }
+        } else if (name == "--late") {
+            LateAnswer late;
+            ok = takeValue() && parseLateAnswer(value, late);
+            if (ok) {
+                o.faults.lateAnswers.push_back(late);
             }
         } else if (name == "--unplug-after") {
             ok = number(o.unplugAfter);

@@ -56,6 +56,10 @@ void ConverterModel::send(std::uint8_t type, std::initializer_list<Field> fields
                       field.value.data());
     }
     frameSeal(*frame);
+    if (holdBack_) {
+        holdBack_->push_back(*frame);
+        return;
+    }
     link_.sendFrame(*frame);
 }
 

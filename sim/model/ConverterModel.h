@@ -46,7 +46,8 @@ struct ModelSettings {
     std::uint8_t partition = 1;
     ConfigImage config = ConfigStore::factoryImage();
     std::vector<std::uint8_t> flash = FlashStore::makeFirmwareImage(16 * 1024, "2.14.0612");
-    bool firmwareMissing = false; // the loader waits for firmware after every restart
+    bool firmwareMissing = false;   // the loader waits for firmware after every restart
+    bool echoConfigAddress = false; // configuration answers name their packet's address (0x46)
 
     SimTime loaderDelay = 100ms;      // restart → "Restart loader"
     SimTime codeDelay = 200ms;        // loader acknowledged → "Restart code"
@@ -119,6 +120,8 @@ private:
 
     void onFrame(const ProtocolFrame& frame);
     void handle(RequestKind kind, const ProtocolFrame& frame);
+    void answer(RequestKind kind, const ProtocolFrame& frame);
+    bool answersLate(RequestKind kind) const;
     bool refused(RequestKind kind);
     bool passwordAccepted(const ProtocolFrame& frame) const;
 
@@ -171,6 +174,11 @@ private:
 
     std::array<unsigned, kRequestKindCount> received_{};
     unsigned badFrames_ = 0;
+
+    // Answers held back by a late-answer fault, per request kind; while a request is being
+    // answered late, its frames go here instead of onto the line.
+    std::array<std::vector<ProtocolFrame>, kRequestKindCount> withheld_;
+    std::vector<ProtocolFrame>* holdBack_ = nullptr;
 };
 
 } // namespace vandrel::sim

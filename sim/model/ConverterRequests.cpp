@@ -81,6 +81,29 @@ void ConverterModel::handle(RequestKind kind, const ProtocolFrame& frame) {
         }
         return;
     }
+    // An answer held back for an earlier copy goes out first, now that the next has arrived.
+    std::vector<ProtocolFrame>& held = withheld_[static_cast<std::size_t>(kind)];
+    for (const ProtocolFrame& late : held) {
+        link_.sendFrame(late);
+    }
+    held.clear();
+    if (answersLate(kind)) {
+        holdBack_ = &held;
+        answer(kind, frame);
+        holdBack_ = nullptr;
+        return;
+    }
+    answer(kind, frame);
+}
+
+bool ConverterModel::answersLate(RequestKind kind) const {
+    const unsigned count = received_[static_cast<std::size_t>(kind)];
+    return std::any_of(
+        faults_.lateAnswers.begin(), faults_.lateAnswers.end(),
+        [&](const LateAnswer& late) { return late.kind == kind && late.nth == count; });
+}
+
+void ConverterModel::answer(RequestKind kind, const ProtocolFrame& frame) {
     if (refused(kind)) {
         return;
     }
@@ -153,7 +176,12 @@ void ConverterModel::handleConfigRead(const ProtocolFrame& frame) {
         sendStatus(status::BadValue);
         return;
     }
-    send(0xA2, {{0x42, *packet}});
+    if (settings_.echoConfigAddress) {
+        const auto echoed = addressBytes(*address);
+        send(0xA2, {{0x42, *packet}, {0x46, echoed}});
+    } else {
+        send(0xA2, {{0x42, *packet}});
+    }
 }
 
 void ConverterModel::handleConfigWrite(const ProtocolFrame& frame) {
@@ -163,7 +191,12 @@ void ConverterModel::handleConfigWrite(const ProtocolFrame& frame) {
         sendStatus(status::BadValue);
         return;
     }
-    send(0xA2, {{0x41, {}}});
+    if (settings_.echoConfigAddress) {
+        const auto echoed = addressBytes(*address);
+        send(0xA2, {{0x41, {}}, {0x46, echoed}});
+    } else {
+        send(0xA2, {{0x41, {}}});
+    }
 }
 
 void ConverterModel::handleFlashStart() {

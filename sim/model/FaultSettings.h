@@ -27,9 +27,18 @@ struct Refusal {
     unsigned times = 0;
 };
 
+// The answer to the `nth` request of one kind (counted from 1) is held back until the next
+// request of that kind arrives, and goes out just before that one's answer: a converter that
+// answers just after the utility's time-out, so that its answer crosses the re-send.
+struct LateAnswer {
+    RequestKind kind = RequestKind::Unknown;
+    unsigned nth = 0;
+};
+
 struct FaultSettings {
     LineFaults line;
     std::vector<Refusal> refusals;
+    std::vector<LateAnswer> lateAnswers = {};
 };
 
 } // namespace vandrel::sim

@@ -42,9 +42,17 @@ QString linkFailureText(const QString& portName, std::uint32_t baudRate,
     }
 }
 
+// " (status 01 9E)" for a refusal's status bytes; nothing when it carried none.
+QString statusSuffix(const std::string& resultHex) {
+    if (resultHex.empty()) {
+        return {};
+    }
+    return QStringLiteral(" (status %1)").arg(QString::fromStdString(resultHex));
+}
+
 bool isEndCode(SessionProgress code) {
     switch (code) {
-    case SessionProgress::ResetSent: // with a result only when the password question was cancelled
+    case SessionProgress::ResetSent: // with a result only when the reset ended without a restart
     case SessionProgress::ConfigReadEnded:
     case SessionProgress::ConfigWriteEnded:
     case SessionProgress::MonitorEnded:
@@ -202,7 +210,7 @@ void CliDevice::commonReaction(SessionProgress code, int value) {
     case SessionProgress::LoaderWaitsForFirmware:
         // The session has asked the loader to take firmware; without a file there is none.
         firmwareRefused_ = true;
-        session_.requestFlashCancel(false);
+        session_.declineFirmware();
         return;
     case SessionProgress::RestartLoader:
         console_.note(QStringLiteral("The converter restarted: its loader runs."));
@@ -227,11 +235,8 @@ void CliDevice::commonReaction(SessionProgress code, int value) {
     }
     switch (value) {
     case result::Failed:
-        finish(exit_status::Refused,
-               session_.resultHex.empty()
-                   ? QStringLiteral("The converter refused the request.")
-                   : QStringLiteral("The converter refused the request (status %1).")
-                         .arg(QString::fromStdString(session_.resultHex)));
+        finish(exit_status::Refused, QStringLiteral("The converter refused the request%1.")
+                                         .arg(statusSuffix(session_.resultHex())));
         return;
     case result::PasswordCancelled:
         finish(exit_status::Refused,
@@ -240,7 +245,8 @@ void CliDevice::commonReaction(SessionProgress code, int value) {
         return;
     case result::PasswordRefused:
         finish(exit_status::Refused,
-               QStringLiteral("The converter refused the current access password."));
+               QStringLiteral("The converter refused the current access password%1.")
+                   .arg(statusSuffix(session_.resultHex())));
         return;
     case result::Cancelled:
         finish(exit_status::Refused, QStringLiteral("The operation was cancelled."));

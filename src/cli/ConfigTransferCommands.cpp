@@ -18,7 +18,7 @@ bool ReadCommand::onProgress(CliDevice& device, SessionProgress code, int value)
     if (code == SessionProgress::ConfigReadEnded && value == result::Success) {
         // The session asks for the system information next.
         ConverterConfig record;
-        std::copy(device.session().configImage.begin(), device.session().configImage.end(),
+        std::copy(device.session().configImage().begin(), device.session().configImage().end(),
                   record.bytes.begin());
         record_ = record;
         return true;
@@ -34,7 +34,7 @@ bool ReadCommand::onProgress(CliDevice& device, SessionProgress code, int value)
             save(device, false, exit_status::Refused,
                  QStringLiteral("The converter refused its system information (status %1); %2 "
                                 "was saved without it.")
-                     .arg(QString::fromStdString(device.session().resultHex), file));
+                     .arg(QString::fromStdString(device.session().resultHex()), file));
         }
         return true;
     }
@@ -54,9 +54,9 @@ void ReadCommand::save(CliDevice& device, bool withDeviceInfo, int status, const
     stampAccessPassword(record, session.accessPassword);
     DeviceInfo info;
     if (withDeviceInfo) {
-        SetVersionText(info.firmwareVersion, session.firmwareVersion);
-        SetVersionText(info.loaderVersion, session.loaderVersion);
-        info.systemInfoNumber = session.activePartition;
+        SetVersionText(info.firmwareVersion, session.firmwareVersion());
+        SetVersionText(info.loaderVersion, session.loaderVersion());
+        info.systemInfoNumber = session.activePartition();
     }
     if (WriteConfigFile(path_, record, info) != kConfigWritten) {
         device.finish(exit_status::BadFile, QStringLiteral("The configuration could not be "
@@ -100,7 +100,7 @@ bool WriteCommand::onProgress(CliDevice& device, SessionProgress code, int value
     }
     if (code == SessionProgress::ConfigReadEnded && value == result::Success &&
         phase_ == Phase::Verifying) {
-        const ConfigImage& back = device.session().configImage;
+        const ConfigImage& back = device.session().configImage();
         const auto [ours, theirs] =
             std::mismatch(record_.bytes.begin(), record_.bytes.end(), back.begin());
         if (ours != record_.bytes.end()) {

@@ -9,35 +9,33 @@ namespace vandrel {
 namespace {
 
 std::int64_t bytesDone(const DeviceSession& session) {
-    return std::min<std::int64_t>(std::int64_t{session.flashOffset} + kBlockSize,
-                                  session.flashTotal);
+    return std::min<std::int64_t>(std::int64_t{session.flashOffset()} + kBlockSize,
+                                  session.flashTotal());
 }
 
 } // namespace
 
 void FlashCommand::begin(CliDevice& device) {
     DeviceSession& session = device.session();
-    session.useFirmwareFile(path_);
-    total_ = session.flashTotal;
     progress_.start();
-    session.requestFlashStart();
+    if (session.startFlashLoading(path_)) {
+        total_ = session.flashTotal();
+    }
 }
 
 bool FlashCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
     DeviceSession& session = device.session();
     switch (code) {
     case SessionProgress::FlashChunkSent:
-        progress_.update(bytesDone(session), session.flashTotal);
+        progress_.update(bytesDone(session), session.flashTotal());
         return true;
     case SessionProgress::LoaderWaitsForFirmware:
-        // The loader asked for firmware on its own and the session has asked it to take some:
-        // it is this file. Accepted, the loading starts from the session; already accepted, the
-        // first chunk goes now.
-        if (session.state == SessionState::FlashStart) {
-            session.useFirmwareFile(path_);
-        } else if (session.state == SessionState::FlashLoading && !cancelling_) {
-            session.useFirmwareFile(path_);
-            session.requestFlashChunk(false);
+        // The loader asked for firmware on its own: this command's checked file is the one,
+        // unless the user is cancelling.
+        if (cancelling_) {
+            session.declineFirmware();
+        } else if (session.supplyFirmware(path_)) {
+            total_ = session.flashTotal();
         }
         return true;
     case SessionProgress::RestartLoader:
@@ -70,31 +68,38 @@ void FlashCommand::interrupt(CliDevice& device) {
     // The converter's answer to the cancel ends the loading.
     cancelling_ = true;
     device.console().note(QStringLiteral("Cancelling FLASH loading."));
-    device.session().requestFlashCancel(false);
+    device.session().cancelFlashLoading();
 }
 
 void DumpCommand::begin(CliDevice& device) {
-    DeviceSession& session = device.session();
-    if (!session.useImageFile(path_)) {
+    progress_.start();
+    // Without a link the device has finished already.
+    if (device.session().startFlashDownloading(path_) == DeviceSession::DownloadStart::FileError) {
         device.finish(exit_status::BadFile,
                       QStringLiteral("%1 cannot be written.").arg(QString::fromStdString(path_)));
-        return;
     }
-    progress_.start();
-    session.requestFlashReadStart();
 }
 
 bool DumpCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
     const DeviceSession& session = device.session();
     switch (code) {
     case SessionProgress::FlashBlockRequested:
-        progress_.update(std::int64_t{session.flashOffset}, session.flashTotal);
+        total_ = session.flashTotal();
+        progress_.update(std::int64_t{session.flashOffset()}, total_);
         return true;
     case SessionProgress::FlashReadEnded:
         if (value == result::Success) {
-            progress_.update(session.flashTotal, session.flashTotal);
+            progress_.update(total_, total_);
             device.finish(exit_status::Success, QStringLiteral("The FLASH image was saved in %1.")
                                                     .arg(QString::fromStdString(path_)));
+            return true;
+        }
+        // Failed without a status from the converter: the image file could not be written.
+        if (value == result::Failed && session.resultHex().empty()) {
+            device.finish(exit_status::BadFile,
+                          QStringLiteral("The FLASH image could not be written to %1; the partial "
+                                         "image was deleted.")
+                              .arg(QString::fromStdString(path_)));
             return true;
         }
         return false;

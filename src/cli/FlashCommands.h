@@ -36,6 +36,7 @@ public:
 private:
     std::string path_;
     TransferProgress progress_;
+    std::int64_t total_ = 0;
 };
 
 } // namespace vandrel

@@ -58,7 +58,7 @@ bool MonitorCommand::onProgress(CliDevice& device, SessionProgress code, int val
         return true;
     }
     // Refused: say so, and end monitoring (unless it is the end that was refused).
-    const QString status = QString::fromStdString(device.session().resultHex);
+    const QString status = QString::fromStdString(device.session().resultHex());
     if (offSent_ || !on_) {
         return false;
     }

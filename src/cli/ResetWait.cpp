@@ -7,7 +7,7 @@ namespace vandrel {
 
 void ResetWait::start(CliDevice& device) {
     active_ = true;
-    sends_ = 0;
+    announced_ = false;
     device.session().requestReset();
 }
 
@@ -18,13 +18,10 @@ bool ResetWait::onProgress(CliDevice& device, SessionProgress code, int value, b
     switch (code) {
     case SessionProgress::ResetSent:
         if (value != result::Sent) {
-            return false; // the password question was cancelled
+            return false; // refused for good, or the password question was cancelled
         }
-        if (++sends_ > kRetryLimitSends) {
-            device.finish(
-                exit_status::Refused,
-                QStringLiteral("The converter refused the reset %1 times.").arg(kRetryLimitSends));
-        } else if (sends_ == 1) {
+        if (!announced_) {
+            announced_ = true;
             device.console().note(QStringLiteral("Resetting the converter; waiting for it to "
                                                  "restart."));
         }

@@ -6,12 +6,9 @@ namespace vandrel {
 
 class CliDevice;
 
-// Sends of one request before the session gives up: the first and three repetitions.
-inline constexpr int kRetryLimitSends = kRetryLimit + 1;
-
 // A reset and the wait for its end: the converter restarts, its loader and then its application
-// code announce themselves. A refused reset is asked again at once, without end; the wait gives up
-// after as many sends as any other request gets.
+// code announce themselves. A converter that keeps refusing the reset ends it through the
+// session, with the refusal's status.
 class ResetWait {
 public:
     void start(CliDevice& device);
@@ -21,7 +18,7 @@ public:
 
 private:
     bool active_ = false;
-    int sends_ = 0;
+    bool announced_ = false;
 };
 
 } // namespace vandrel

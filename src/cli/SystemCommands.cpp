@@ -18,10 +18,10 @@ bool InfoCommand::onProgress(CliDevice& device, SessionProgress code, int value)
     }
     const DeviceSession& session = device.session();
     device.console().data(
-        QStringLiteral("firmware: %1").arg(QString::fromStdString(session.firmwareVersion)));
+        QStringLiteral("firmware: %1").arg(QString::fromStdString(session.firmwareVersion())));
     device.console().data(
-        QStringLiteral("loader: %1").arg(QString::fromStdString(session.loaderVersion)));
-    device.console().data(QStringLiteral("partition: %1").arg(int{session.activePartition}));
+        QStringLiteral("loader: %1").arg(QString::fromStdString(session.loaderVersion())));
+    device.console().data(QStringLiteral("partition: %1").arg(int{session.activePartition()}));
     device.finish(exit_status::Success);
     return true;
 }

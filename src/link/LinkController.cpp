@@ -1,5 +1,6 @@
 #include "link/LinkController.h"
 
+#include "link/PortList.h"
 #include "link/SerialChannel.h"
 
 namespace vandrel {
@@ -16,7 +17,7 @@ bool LinkController::startUp(const QString& portName, std::uint32_t baudRate) {
 
 bool LinkController::choosePortCommand(const QString& currentName, std::uint32_t baudRate) {
     const std::optional<QString> chosen = host_.choosePort(currentName);
-    if (!chosen || chosen->isEmpty() || *chosen == currentName) {
+    if (!chosen || chosen->isEmpty() || samePort(*chosen, currentName)) {
         return false;
     }
     host_.storePortName(*chosen);

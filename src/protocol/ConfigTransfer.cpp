@@ -1,61 +1,20 @@
-// The configuration image travels in five packets of 128 bytes. The record keeps its 16-bit tag
-// little-endian, the converter expects it most significant byte first, so packet 0 swaps it.
+// The configuration read and write, packet by packet, from the converter's answers.
 #include "protocol/DeviceSession.h"
 
+#include "protocol/ConfigPackets.h"
 #include "protocol/FieldTags.h"
 #include "protocol/FieldValues.h"
 
-#include <algorithm>
-#include <utility>
-
 namespace vandrel {
 
-std::size_t DeviceSession::cutConfigPacket(std::uint8_t* out) const {
-    const std::size_t start = static_cast<std::size_t>(packetNumber) * kBlockSize;
-    std::copy_n(configImage.begin() + static_cast<std::ptrdiff_t>(start), kBlockSize, out);
-    if (packetNumber == 0) {
-        std::swap(out[0], out[1]);
-    }
-    return kBlockSize;
-}
-
-void DeviceSession::storeConfigPacket(std::span<const std::uint8_t> value) {
-    // A short packet is stored with zeros for the bytes the converter did not send.
-    std::array<std::uint8_t, kBlockSize> packet{};
-    std::copy_n(value.begin(), std::min(value.size(), kBlockSize), packet.begin());
-    const std::size_t start = static_cast<std::size_t>(packetNumber) * kBlockSize;
-    std::copy(packet.begin(), packet.end(),
-              configImage.begin() + static_cast<std::ptrdiff_t>(start));
-    if (packetNumber == 0) {
-        std::swap(configImage[0], configImage[1]);
-    }
-}
-
 void DeviceSession::onConfigTransfer(const ProtocolFrame& frame, bool writing) {
-    const SessionProgress ended =
-        writing ? SessionProgress::ConfigWriteEnded : SessionProgress::ConfigReadEnded;
+    ConfigTransfer* transfer = configTransfer();
+    if (!transfer || transfer->writing != writing) {
+        return;
+    }
     if (frame.type() == kFrameTypePositive) {
-        const auto field = frameFindField(frame, writing ? tag::ConfigWrite : tag::Read);
-        if (!field || packetNumber < 0 || packetNumber >= kConfigPacketCount) {
-            return;
-        }
-        stopTimer();
-        if (!writing) {
-            storeConfigPacket(field->value);
-        }
-        ++packetNumber;
-        if (packetNumber < kConfigPacketCount) {
-            if (writing) {
-                requestConfigWrite(nullptr, false);
-            } else {
-                requestConfigRead(false);
-            }
-            return;
-        }
-        post(ended, result::Success);
-        state = SessionState::Ready;
-        if (!writing) {
-            requestSystemInfo();
+        if (const auto data = frameFindField(frame, writing ? tag::ConfigWrite : tag::Read)) {
+            onConfigAnswer(*transfer, frame, *data);
         }
         return;
     }
@@ -63,21 +22,67 @@ void DeviceSession::onConfigTransfer(const ProtocolFrame& frame, bool writing) {
         return;
     }
     stopTimer();
-    if (frameStatus(frame) == kStatusAccessDenied && !askPassword(ended)) {
-        state = SessionState::Ready;
-        return;
+    const SessionState running = state;
+    if (frameStatus(frame) == kStatusAccessDenied) {
+        if (!askPassword(writing ? SessionProgress::ConfigWriteEnded
+                                 : SessionProgress::ConfigReadEnded)) {
+            endConfigTransfer(result::PasswordCancelled);
+            return;
+        }
+        if (state != running || !configTransfer()) {
+            return; // ended while the question was open
+        }
     }
     if (retryCount < kRetryLimit) {
-        if (writing) {
-            requestConfigWrite(nullptr, true);
-        } else {
-            requestConfigRead(true);
-        }
+        giveUpUnlessSent(writing ? requestConfigWrite(nullptr, true) : requestConfigRead(true));
         return;
     }
     formatResultHex(frameFindField(frame, tag::Status));
-    post(ended, result::Failed);
-    state = SessionState::Ready;
+    endConfigTransfer(result::Failed);
+}
+
+void DeviceSession::onConfigAnswer(ConfigTransfer& transfer, const ProtocolFrame& frame,
+                                   const FrameField& data) {
+    if (transfer.packetNumber < 0 || transfer.packetNumber >= kConfigPacketCount) {
+        return;
+    }
+    // An answer that names its packet must name the one outstanding: the answer to an earlier
+    // copy of a repeated request arrives after the next packet has been asked for.
+    const auto address = frameFindField(frame, tag::Address);
+    if (address && address->value.size() >= 3 &&
+        fieldAddress24(*address) != configPacketAddress(transfer.packetNumber)) {
+        traceStale(fieldAddress24(*address));
+        return;
+    }
+    stopTimer();
+    if (!transfer.writing) {
+        storeConfigPacket(transfer.image, transfer.packetNumber, data.value);
+    }
+    ++transfer.packetNumber;
+    if (transfer.packetNumber < kConfigPacketCount) {
+        giveUpUnlessSent(transfer.writing ? requestConfigWrite(nullptr, false)
+                                          : requestConfigRead(false));
+        return;
+    }
+    const bool reading = !transfer.writing;
+    if (reading) {
+        configImage_ = transfer.image;
+    }
+    endConfigTransfer(result::Success);
+    if (reading) {
+        requestSystemInfo();
+    }
+}
+
+void DeviceSession::endConfigTransfer(int outcome) {
+    const ConfigTransfer* transfer = configTransfer();
+    // The password question posts its own end.
+    if (outcome != result::PasswordCancelled && transfer) {
+        post(transfer->writing ? SessionProgress::ConfigWriteEnded
+                               : SessionProgress::ConfigReadEnded,
+             outcome);
+    }
+    enterState(SessionState::Ready);
 }
 
 } // namespace vandrel

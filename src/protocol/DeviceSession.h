@@ -1,5 +1,6 @@
 #pragma once
 
+#include "protocol/DeviceOperation.h"
 #include "protocol/FrameAssembler.h"
 #include "protocol/ProtocolFrame.h"
 #include "protocol/SessionInterfaces.h"
@@ -18,9 +19,7 @@
 // record needs no lock; time comes only from the TimerService.
 namespace vandrel {
 
-inline constexpr std::size_t kConfigImageSize = 640;
 inline constexpr std::size_t kMaxVersionText = 63; // versions and the status text
-inline constexpr std::size_t kMaxFlashPath = 259;
 inline constexpr std::size_t kMaxAccessPassword = 32;
 inline constexpr std::size_t kMaxMonitorText = 127;
 inline constexpr std::size_t kMaxResultBytes = 21; // what fits the 63 characters of resultHex
@@ -42,8 +41,6 @@ inline constexpr std::size_t kBlockSize = 128; // configuration packet, firmware
 inline constexpr std::int32_t kConfigPacketCount = 5;
 inline constexpr std::uint32_t kConfigFirstBlock = 0x700; // packet n lies at (n + 0x700) * 128
 
-using ConfigImage = std::array<std::uint8_t, kConfigImageSize>;
-
 class DeviceSession {
 public:
     DeviceSession() = default;
@@ -55,18 +52,42 @@ public:
     // refused (nothing sent, nothing changed). isRetry marks a re-send of the pending step.
     bool requestReset();
     bool requestSystemInfo();
+    // Goes on with the read in transfer, else starts one at packet 0.
     bool requestConfigRead(bool isRetry);
-    // `image` replaces the stored configImage (packet 0 of a new write); null keeps it.
+    // Goes on with the write in transfer, else starts one at packet 0 with `image`; `image`
+    // replaces the image in transfer when given. Without an image and without a write in
+    // transfer there is nothing to write: false, nothing sent.
     bool requestConfigWrite(const ConfigImage* image, bool isRetry);
-    bool requestFlashStart();
-    bool requestFlashChunk(bool isRetry);
-    bool requestFlashStop(bool isRetry);
-    bool requestFlashCancel(bool isRetry);
-    bool requestFlashReadStart();
-    bool requestFlashRead(bool isRetry);
     bool requestMonitor(bool on);
     bool requestMonitorText(std::string_view text);
     bool requestPasswordChange(std::string_view newPassword, std::string_view currentPassword);
+
+    // --- FLASH loading. Only a file the host has chosen, checked and had confirmed for this
+    // loading is ever sent.
+    // Starts a loading of `confirmedFirmwarePath` (its size taken now). False when the link
+    // check refused; nothing is remembered then.
+    bool startFlashLoading(const std::string& confirmedFirmwarePath);
+    // The converter's loader asked for firmware (code 210) and the loading waits for the host's
+    // file.
+    bool awaitingFirmware() const;
+    // The host's confirmed file for the loading the loader asked for. The first chunk goes out
+    // once the converter has taken the start (at once when it already has). False when no such
+    // loading waits.
+    bool supplyFirmware(const std::string& confirmedFirmwarePath);
+    // The host has no file for the loading the loader asked for: the loading is cancelled with
+    // the converter, and ends with the converter's answer.
+    void declineFirmware();
+    // The user cancels a running loading: the cancel goes to the converter, whose answer ends it.
+    void cancelFlashLoading();
+
+    // --- FLASH downloading.
+    enum class DownloadStart { Started, FileError, NoLink };
+    // Creates or empties `imagePath` and asks the converter for its image. FileError: the file
+    // cannot be written (nothing sent). NoLink: the link check refused; the emptied file stays.
+    DownloadStart startFlashDownloading(const std::string& imagePath);
+    // The user cancelled FLASH downloading: nothing is sent; the timer stops and the partial
+    // image file is deleted. Does nothing unless downloading is pending.
+    void stopFlashDownloading();
 
     // --- Frames from the converter, in arrival order. The session owns the frame from here.
     void onFrameReceived(ReceivedFrame received);
@@ -77,22 +98,20 @@ public:
     // True while the port is open and the last transaction was not given up.
     bool isResponding() const;
 
-    // --- Firmware transfers, host side.
-    enum class DownloadStart { Started, FileError, NoLink };
-    bool startFlashLoading(const std::string& confirmedFirmwarePath);
-    bool awaitingFirmware() const;
-    bool supplyFirmware(const std::string& confirmedFirmwarePath);
-    void declineFirmware();
-    DownloadStart startFlashDownloading(const std::string& imagePath);
-    void cancelFlashLoading();
-    // The chosen firmware file: remembered with its size for FLASH loading.
-    void useFirmwareFile(const std::string& path);
-    // The chosen image file for FLASH downloading: created or emptied. False when it cannot be
-    // written (nothing is remembered then).
-    bool useImageFile(const std::string& path);
-    // The user cancelled FLASH downloading: nothing is sent; the timer stops and the partial
-    // image file is deleted. Does nothing unless downloading is pending.
-    void stopFlashDownloading();
+    // --- What the hosts read.
+    OperationKind operation() const;
+    // The configuration packet outstanding; 0 when no configuration transfer runs.
+    std::int32_t packetNumber() const;
+    // Size and current offset of the running FLASH transfer; 0 when none runs.
+    std::int32_t flashTotal() const;
+    std::int32_t flashOffset() const;
+    // The configuration last read in full; a failed or cancelled read leaves it as it was.
+    const ConfigImage& configImage() const { return configImage_; }
+    const std::string& loaderVersion() const { return loaderVersion_; }
+    const std::string& firmwareVersion() const { return firmwareVersion_; }
+    std::uint8_t activePartition() const { return activePartition_; }
+    // Hex text of the last status field, "01 9E".
+    const std::string& resultHex() const { return resultHex_; }
 
     // --- Building blocks, public so hosts and tests can use them directly.
     void sendFrame(FramePtr frame);
@@ -115,18 +134,6 @@ public:
     std::int32_t retryCount = 0; // re-sends of the current request; at most 3
     TimerId timerId = 0;
 
-    std::string loaderVersion;   // at most kMaxVersionText characters
-    std::string firmwareVersion; // at most kMaxVersionText characters
-    std::uint8_t activePartition = 0;
-    std::string resultHex; // hex text of the last status field, "01 9E"
-
-    ConfigImage configImage{};
-    std::int32_t packetNumber = 0; // configuration packet in transfer, 0..4
-
-    std::string flashFilePath; // firmware or image file in transfer; empty = none
-    std::int32_t flashTotal = 0;
-    std::int32_t flashOffset = 0;
-
     std::uint8_t restartCode = 0;
     std::string accessPassword; // at most kMaxAccessPassword characters
 
@@ -145,6 +152,18 @@ private:
         int value;
     };
 
+    // The operation in transfer.
+    ConfigTransfer* configTransfer() { return std::get_if<ConfigTransfer>(&transfer_); }
+    FlashLoad* flashLoad() { return std::get_if<FlashLoad>(&transfer_); }
+    FlashDownload* flashDownload() { return std::get_if<FlashDownload>(&transfer_); }
+    const FlashLoad* flashLoad() const { return std::get_if<FlashLoad>(&transfer_); }
+    const FlashDownload* flashDownload() const { return std::get_if<FlashDownload>(&transfer_); }
+    // A new transfer replaces whatever ran; a download it replaces is forgotten, not deleted,
+    // since its file may be the new operation's.
+    void beginTransfer(Transfer next);
+    // Sets the state; an operation that does not run in the new state ends here.
+    void enterState(SessionState next);
+
     // Request procedure.
     bool linkReady() const { return query(SessionQuery::EnsureLink) != 0; }
     FramePtr newFrame(std::uint8_t type);
@@ -152,13 +171,26 @@ private:
     void completeRequest(FramePtr frame, std::string_view statusLine,
                          std::optional<Progress> progress, int timeoutMs, bool repeat);
     void sendAcknowledgement(std::uint8_t ackTag);
-    int transferPercent() const;
+    // A re-send or follow-up the link check refused ends the operation like a give-up, so that
+    // no host waits for an answer to a request that never went out.
+    void giveUpUnlessSent(bool sent);
+
+    // FLASH requests: only for the loading or downloading in transfer.
+    bool beginFlashLoading(FlashLoad load);
+    bool requestFlashStart(); // again, for the loading in transfer
+    void sendFlashStart(bool repeat);
+    bool requestFlashChunk(bool isRetry);
+    bool requestFlashStop(bool isRetry);
+    bool requestFlashCancel(bool isRetry);
+    bool requestFlashReadStart(); // again, for the download in transfer
+    void sendFlashReadStart(bool repeat);
+    bool requestFlashRead(bool isRetry);
 
     // Timing.
     void giveUp();
     void resendPending();
-    void resendReadyRequest();
-    void resendFlashLoading();
+    bool resendReadyRequest();
+    bool repeatFlashLoadingStep();
 
     // Trace.
     void traceLine(std::string_view text) const;
@@ -167,6 +199,8 @@ private:
             trace->addFormattedLine(kTraceStatusColour, format, args...);
         }
     }
+    // An answer whose address is not the one of the step outstanding: it changes nothing.
+    void traceStale(std::uint32_t address) const;
 
     // Dispatch.
     void dispatchByState(const ProtocolFrame& frame);
@@ -184,19 +218,29 @@ private:
 
     // Configuration transfer.
     void onConfigTransfer(const ProtocolFrame& frame, bool writing);
-    std::size_t cutConfigPacket(std::uint8_t* out) const;
-    void storeConfigPacket(std::span<const std::uint8_t> value);
+    void onConfigAnswer(ConfigTransfer& transfer, const ProtocolFrame& frame,
+                        const FrameField& data);
+    void endConfigTransfer(int outcome);
 
     // FLASH loading.
     void onFlashStart(const ProtocolFrame& frame);
     void onFlashLoading(const ProtocolFrame& frame);
-    void endFlashLoading(int result);
-    void repeatFlashLoadingStep();
+    void onChunkAcknowledged(FlashLoad& load, const FrameField& ack);
+    void endFlashLoading(int outcome);
     // FLASH downloading.
     void onFlashImageSize(const FrameField& size);
     void onFlashImageBlock(const ProtocolFrame& frame, const FrameField& data);
     void onFlashReadRefused(const ProtocolFrame& frame);
-    void deleteFlashFile() const;
+    // Ends the download: (56, outcome) unless none, the pending bits cleared, the partial image
+    // deleted when asked.
+    void endFlashDownloading(std::optional<int> outcome, bool deleteImage);
+
+    Transfer transfer_;
+    ConfigImage configImage_{};
+    std::string loaderVersion_;   // at most kMaxVersionText characters
+    std::string firmwareVersion_; // at most kMaxVersionText characters
+    std::uint8_t activePartition_ = 0;
+    std::string resultHex_;
 };
 
 } // namespace vandrel

@@ -42,7 +42,6 @@ void DeviceSession::onRestartEvent(const ProtocolFrame& frame, bool loader) {
     traceLine(loader ? "Restart loader" : "Restart code");
     post(loader ? SessionProgress::RestartLoader : SessionProgress::RestartCode, 0);
     retryCount = 0;
-    pendingFlags = 0;
     if (monitorPane) {
         monitorPane->setMonitoring(false);
     }
@@ -50,17 +49,25 @@ void DeviceSession::onRestartEvent(const ProtocolFrame& frame, bool loader) {
         fieldFirstByte(frameFindField(frame, loader ? tag::RestartLoader : tag::RestartCode))
             .value_or(0);
     if (const auto version = frameFindField(frame, tag::SystemInfo)) {
-        std::string& target = loader ? loaderVersion : firmwareVersion;
+        std::string& target = loader ? loaderVersion_ : firmwareVersion_;
         target = fieldText(*version, kMaxVersionText);
         traceFormat(loader ? "Loader version: %s" : "Firmware version: %s", target.c_str());
     }
     sendAcknowledgement(loader ? tag::RestartLoaderAck : tag::RestartCodeAck);
 
-    // FLASH loading was asked for: ask whichever program of the converter now runs.
-    if (state == SessionState::FlashStart && !flashFilePath.empty() && flashTotal != 0) {
-        requestFlashStart();
+    // FLASH loading of a confirmed file was asked for: ask whichever program of the converter
+    // now runs.
+    const FlashLoad* load = flashLoad();
+    if (state == SessionState::FlashStart && load && load->hasFile() && load->total != 0) {
+        pendingFlags = 0;
+        giveUpUnlessSent(requestFlashStart());
         return;
     }
+    // Whatever else ran has ended with the converter's restart; an image being downloaded is
+    // incomplete.
+    endFlashDownloading(std::nullopt, true);
+    pendingFlags = 0;
+    transfer_ = std::monostate{};
     if (!loader) {
         state = SessionState::Ready;
         return;
@@ -68,7 +75,10 @@ void DeviceSession::onRestartEvent(const ProtocolFrame& frame, bool loader) {
     state = SessionState::LoaderRunning;
     if (frameStatus(frame) == kStatusLoaderWaitsForFirmware) {
         post(SessionProgress::LoaderWaitsForFirmware, 0);
-        requestFlashStart();
+        // No file yet: the host hands one over once the user has chosen and confirmed it.
+        FlashLoad load;
+        load.converterStarted = true;
+        giveUpUnlessSent(beginFlashLoading(std::move(load)));
         return;
     }
     // Already at the limit, so the timer repeats nothing: it only ends the wait for the
@@ -121,13 +131,22 @@ void DeviceSession::onResetting(const ProtocolFrame& frame) {
         return;
     }
     stopTimer();
-    if (frameStatus(frame) == kStatusAccessDenied && query(SessionQuery::AskPassword) == 0) {
-        state = SessionState::Ready;
-        post(SessionProgress::ResetSent, result::PasswordCancelled);
+    if (frameStatus(frame) == kStatusAccessDenied) {
+        if (!askPassword(SessionProgress::ResetSent)) {
+            enterState(SessionState::Ready);
+            return;
+        }
+        if (state != SessionState::Resetting) {
+            return; // something else happened while the question was open
+        }
+    }
+    if (retryCount < kRetryLimit) {
+        giveUpUnlessSent(requestReset());
         return;
     }
-    // A refused reset is repeated at once, however often; only the timer limits the repetitions.
-    requestReset();
+    formatResultHex(frameFindField(frame, tag::Status));
+    post(SessionProgress::ResetSent, result::Failed);
+    enterState(SessionState::Ready);
 }
 
 void DeviceSession::onLoaderRunning(const ProtocolFrame& frame) {
@@ -136,8 +155,8 @@ void DeviceSession::onLoaderRunning(const ProtocolFrame& frame) {
         return;
     }
     if (const auto partition = frameFindField(frame, tag::Partition)) {
-        activePartition = fieldFirstByte(partition).value_or(activePartition);
-        traceFormat("Code is starting up from FLASH partition %d", int{activePartition});
+        activePartition_ = fieldFirstByte(partition).value_or(activePartition_);
+        traceFormat("Code is starting up from FLASH partition %d", int{activePartition_});
     }
 }
 

@@ -70,15 +70,15 @@ void DeviceSession::onSystemInfo(const ProtocolFrame& frame) {
     if (wasPending) {
         stopTimer();
     }
-    firmwareVersion = fieldText(*frameFindField(frame, tag::SystemInfo), kMaxVersionText);
-    traceFormat("Firmware version: %s", firmwareVersion.c_str());
+    firmwareVersion_ = fieldText(*frameFindField(frame, tag::SystemInfo), kMaxVersionText);
+    traceFormat("Firmware version: %s", firmwareVersion_.c_str());
     if (const auto loader = frameFindField(frame, tag::LoaderVersion)) {
-        loaderVersion = fieldText(*loader, kMaxVersionText);
-        traceFormat("Loader version: %s", loaderVersion.c_str());
+        loaderVersion_ = fieldText(*loader, kMaxVersionText);
+        traceFormat("Loader version: %s", loaderVersion_.c_str());
     }
     if (const auto partition = frameFindField(frame, tag::Partition)) {
-        activePartition = fieldFirstByte(partition).value_or(activePartition);
-        traceFormat("Active FLASH partition: %d", int{activePartition});
+        activePartition_ = fieldFirstByte(partition).value_or(activePartition_);
+        traceFormat("Active FLASH partition: %d", int{activePartition_});
     }
     if (wasPending) {
         post(SessionProgress::SystemInfoEnded, result::Success);
@@ -116,18 +116,23 @@ void DeviceSession::onReadyNegative(const ProtocolFrame& frame) {
 }
 
 void DeviceSession::onReadyMonitorRefused(std::uint32_t bit, bool accessDenied) {
-    if (bit == pending::MonitorCommand && accessDenied &&
-        !askPassword(SessionProgress::MonitorEnded)) {
-        pendingFlags &= ~bit;
-        return;
+    if (bit == pending::MonitorCommand && accessDenied) {
+        if (!askPassword(SessionProgress::MonitorEnded)) {
+            pendingFlags &= ~bit;
+            return;
+        }
+        if (state != SessionState::Ready || (pendingFlags & bit) == 0) {
+            return; // ended while the question was open
+        }
     }
     if (retryCount >= kRetryLimit) {
         post(SessionProgress::MonitorEnded, result::Failed);
         pendingFlags &= ~bit;
     } else if (bit == pending::MonitorCommand) {
-        requestMonitorText(monitorPane ? monitorPane->commandText() : std::string());
+        giveUpUnlessSent(
+            requestMonitorText(monitorPane ? monitorPane->commandText() : std::string()));
     } else {
-        requestMonitor(bit == pending::MonitorOn);
+        giveUpUnlessSent(requestMonitor(bit == pending::MonitorOn));
     }
 }
 
@@ -142,7 +147,7 @@ void DeviceSession::onReadyPasswordChangeRefused(bool accessDenied) {
                            ? notifyWindow->passwordChangeTexts()
                            : std::optional<PasswordChangeTexts>();
     if (texts) {
-        requestPasswordChange(texts->newPassword, texts->currentPassword);
+        giveUpUnlessSent(requestPasswordChange(texts->newPassword, texts->currentPassword));
         return;
     }
     post(SessionProgress::PasswordChangeEnded, result::Failed);

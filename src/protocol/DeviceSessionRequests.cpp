@@ -3,6 +3,7 @@
 #include "protocol/DeviceSession.h"
 
 #include "config/FileHelpers.h"
+#include "protocol/ConfigPackets.h"
 #include "protocol/FieldTags.h"
 
 #include <algorithm>
@@ -26,8 +27,11 @@ void addZeroEndedText(ProtocolFrame& frame, std::uint8_t fieldTag, std::string_v
     frameAddField(frame, fieldTag, static_cast<std::uint8_t>(n + 1), value.data());
 }
 
-std::uint32_t configPacketAddress(std::int32_t packet) {
-    return (static_cast<std::uint32_t>(packet) + kConfigFirstBlock) * kBlockSize;
+int transferPercent(std::int32_t offset, std::int32_t total) {
+    if (total <= 0) {
+        return 100; // nothing to transfer: whatever is sent completes it
+    }
+    return static_cast<int>((std::int64_t{offset} + std::int64_t{kBlockSize}) * 100 / total);
 }
 
 } // namespace
@@ -65,12 +69,10 @@ void DeviceSession::sendAcknowledgement(std::uint8_t ackTag) {
     sendFrame(std::move(frame));
 }
 
-int DeviceSession::transferPercent() const {
-    if (flashTotal <= 0) {
-        return 100; // nothing to transfer: whatever is sent completes it
+void DeviceSession::giveUpUnlessSent(bool sent) {
+    if (!sent) {
+        giveUp();
     }
-    return static_cast<int>((std::int64_t{flashOffset} + std::int64_t{kBlockSize}) * 100 /
-                            flashTotal);
 }
 
 bool DeviceSession::requestReset() {
@@ -83,20 +85,20 @@ bool DeviceSession::requestReset() {
     const bool repeat = state == SessionState::Resetting;
     completeRequest(std::move(frame), "Device RESET", Progress{SessionProgress::ResetSent, 0},
                     kResetTimeoutMs, repeat);
-    state = SessionState::Resetting;
+    enterState(SessionState::Resetting);
     return true;
 }
 
 bool DeviceSession::requestSystemInfo() {
-    loaderVersion.clear();
-    firmwareVersion.clear();
-    activePartition = 0xFF;
+    loaderVersion_.clear();
+    firmwareVersion_.clear();
+    activePartition_ = 0xFF;
     FramePtr frame = newFrame(kFrameTypeRequest);
     frameAddBytes(*frame, tag::SystemInfo, {});
     const bool repeat = (pendingFlags & pending::SystemInfo) != 0;
     completeRequest(std::move(frame), "Get system info",
                     Progress{SessionProgress::SystemInfoSent, 0}, kResponseTimeoutMs, repeat);
-    state = SessionState::Ready;
+    enterState(SessionState::Ready);
     pendingFlags |= pending::SystemInfo;
     return true;
 }
@@ -105,67 +107,92 @@ bool DeviceSession::requestConfigRead(bool isRetry) {
     if (!linkReady()) {
         return false;
     }
-    if (state != SessionState::ConfigReading) {
-        packetNumber = 0;
+    const ConfigTransfer* running = configTransfer();
+    if (state != SessionState::ConfigReading || !running || running->writing) {
+        beginTransfer(ConfigTransfer{});
     }
+    const std::int32_t packet = configTransfer()->packetNumber;
     FramePtr frame = newFrame(kFrameTypeRequest);
     frameAddBytes(*frame, tag::Read, {});
-    addAddress(*frame, tag::Address, configPacketAddress(packetNumber));
+    addAddress(*frame, tag::Address, configPacketAddress(packet));
     addPassword(*frame, accessPassword);
-    const std::string line =
-        "Read configuration data (packet:" + std::to_string(packetNumber) + ")";
+    const std::string line = "Read configuration data (packet:" + std::to_string(packet) + ")";
     completeRequest(std::move(frame), line, Progress{SessionProgress::ConfigReadSent, 0},
                     kResponseTimeoutMs, isRetry);
-    state = SessionState::ConfigReading;
+    enterState(SessionState::ConfigReading);
     return true;
 }
 
 bool DeviceSession::requestConfigWrite(const ConfigImage* image, bool isRetry) {
+    const ConfigTransfer* running = configTransfer();
+    const bool goesOn = state == SessionState::ConfigWriting && running && running->writing;
+    if (!goesOn && !image) {
+        return false;
+    }
     if (!linkReady()) {
         return false;
     }
-    if (state != SessionState::ConfigWriting) {
-        packetNumber = 0;
+    if (!goesOn) {
+        ConfigTransfer write;
+        write.writing = true;
+        beginTransfer(write);
     }
+    ConfigTransfer& transfer = *configTransfer();
     if (image) {
-        configImage = *image;
+        transfer.image = *image;
     }
     FramePtr frame = newFrame(kFrameTypeRequest);
-    std::array<std::uint8_t, kBlockSize> packet{};
-    frameAddField(*frame, tag::ConfigWrite,
-                  static_cast<std::uint8_t>(cutConfigPacket(packet.data())), packet.data());
-    addAddress(*frame, tag::Address, configPacketAddress(packetNumber));
+    const ConfigPacket packet = cutConfigPacket(transfer.image, transfer.packetNumber);
+    frameAddField(*frame, tag::ConfigWrite, static_cast<std::uint8_t>(packet.size()),
+                  packet.data());
+    addAddress(*frame, tag::Address, configPacketAddress(transfer.packetNumber));
     addPassword(*frame, accessPassword);
     const std::string line =
-        "Write configuration data (packet:" + std::to_string(packetNumber) + ")";
+        "Write configuration data (packet:" + std::to_string(transfer.packetNumber) + ")";
     completeRequest(std::move(frame), line, Progress{SessionProgress::ConfigWriteSent, 0},
                     kResponseTimeoutMs, isRetry);
-    state = SessionState::ConfigWriting;
+    enterState(SessionState::ConfigWriting);
+    return true;
+}
+
+bool DeviceSession::beginFlashLoading(FlashLoad load) {
+    if (!linkReady()) {
+        return false;
+    }
+    beginTransfer(std::move(load));
+    sendFlashStart(false);
     return true;
 }
 
 bool DeviceSession::requestFlashStart() {
-    if (!linkReady()) {
+    if (!flashLoad() || !linkReady()) {
         return false;
     }
-    FramePtr frame = newFrame(kFrameTypeRequest);
-    frameAddBytes(*frame, tag::FlashStart, {0x01});
-    addPassword(*frame, accessPassword);
-    const bool repeat = state == SessionState::FlashStart;
-    completeRequest(std::move(frame), "Start FLASH loading",
-                    Progress{SessionProgress::FlashStartSent, 0}, kFlashStartTimeoutMs, repeat);
-    state = SessionState::FlashStart;
-    pendingFlags &= ~pending::FlashCancel;
-    flashOffset = 0;
+    sendFlashStart(state == SessionState::FlashStart);
     return true;
 }
 
+void DeviceSession::sendFlashStart(bool repeat) {
+    FramePtr frame = newFrame(kFrameTypeRequest);
+    frameAddBytes(*frame, tag::FlashStart, {0x01});
+    addPassword(*frame, accessPassword);
+    completeRequest(std::move(frame), "Start FLASH loading",
+                    Progress{SessionProgress::FlashStartSent, 0}, kFlashStartTimeoutMs, repeat);
+    enterState(SessionState::FlashStart);
+    pendingFlags &= ~pending::FlashCancel;
+    flashLoad()->offset = 0;
+}
+
 bool DeviceSession::requestFlashChunk(bool isRetry) {
+    FlashLoad* load = flashLoad();
+    if (!load || !load->hasFile()) {
+        return false;
+    }
     // Bytes the file does not fill (its end, a failed read) go out as erased FLASH.
     std::array<std::uint8_t, kBlockSize> chunk;
     chunk.fill(0xFF);
-    if (!flashFilePath.empty() && flashOffset >= 0) {
-        FileReadAt(flashFilePath, static_cast<std::uint32_t>(flashOffset), chunk.data(),
+    if (load->offset >= 0) {
+        FileReadAt(load->path, static_cast<std::uint32_t>(load->offset), chunk.data(),
                    static_cast<std::uint32_t>(chunk.size()));
     }
     const bool uniform =
@@ -173,64 +200,80 @@ bool DeviceSession::requestFlashChunk(bool isRetry) {
     FramePtr frame = newFrame(kFrameTypeRequest);
     frameAddField(*frame, tag::FlashData, uniform ? 1 : static_cast<std::uint8_t>(chunk.size()),
                   chunk.data());
-    addAddress(*frame, tag::FlashOffset, static_cast<std::uint32_t>(flashOffset));
+    addAddress(*frame, tag::FlashOffset, static_cast<std::uint32_t>(load->offset));
     std::optional<Progress> progress;
     if (!isRetry) {
-        progress = Progress{SessionProgress::FlashChunkSent, transferPercent()};
+        progress =
+            Progress{SessionProgress::FlashChunkSent, transferPercent(load->offset, load->total)};
     }
     completeRequest(std::move(frame), {}, progress, kResponseTimeoutMs, isRetry);
-    state = SessionState::FlashLoading;
+    enterState(SessionState::FlashLoading);
     return true;
 }
 
 bool DeviceSession::requestFlashStop(bool isRetry) {
+    FlashLoad* load = flashLoad();
+    if (!load) {
+        return false;
+    }
     FramePtr frame = newFrame(kFrameTypeRequest);
     frameAddBytes(*frame, tag::FlashStop, {});
     completeRequest(std::move(frame), "Stop FLASH loading", std::nullopt, kResponseTimeoutMs,
                     isRetry);
-    state = SessionState::FlashLoading;
+    enterState(SessionState::FlashLoading);
     pendingFlags &= ~pending::FlashCancel;
-    flashOffset = flashTotal;
+    load->offset = load->total;
     return true;
 }
 
 bool DeviceSession::requestFlashCancel(bool isRetry) {
+    if (!flashLoad()) {
+        return false;
+    }
     FramePtr frame = newFrame(kFrameTypeRequest);
     frameAddBytes(*frame, tag::FlashCancel, {});
     completeRequest(std::move(frame), "Cancel FLASH loading", std::nullopt, kResponseTimeoutMs,
                     isRetry);
-    state = SessionState::FlashLoading;
+    enterState(SessionState::FlashLoading);
     pendingFlags |= pending::FlashCancel;
     return true;
 }
 
 bool DeviceSession::requestFlashReadStart() {
-    if (!linkReady()) {
+    if (!flashDownload() || !linkReady()) {
         return false;
     }
-    FramePtr frame = newFrame(kFrameTypeRequest);
-    frameAddBytes(*frame, tag::FlashReadStart, {});
-    addPassword(*frame, accessPassword);
-    const bool repeat = (pendingFlags & pending::FlashReadStart) != 0;
-    completeRequest(std::move(frame), "Start FLASH downloading",
-                    Progress{SessionProgress::FlashReadStartSent, 0}, kFlashReadStartTimeoutMs,
-                    repeat);
-    state = SessionState::Ready;
-    pendingFlags = (pendingFlags & ~pending::FlashReadData) | pending::FlashReadStart;
-    flashOffset = 0;
+    sendFlashReadStart((pendingFlags & pending::FlashReadStart) != 0);
     return true;
 }
 
+void DeviceSession::sendFlashReadStart(bool repeat) {
+    FramePtr frame = newFrame(kFrameTypeRequest);
+    frameAddBytes(*frame, tag::FlashReadStart, {});
+    addPassword(*frame, accessPassword);
+    completeRequest(std::move(frame), "Start FLASH downloading",
+                    Progress{SessionProgress::FlashReadStartSent, 0}, kFlashReadStartTimeoutMs,
+                    repeat);
+    enterState(SessionState::Ready);
+    pendingFlags = (pendingFlags & ~pending::FlashReadData) | pending::FlashReadStart;
+    flashDownload()->offset = 0;
+}
+
 bool DeviceSession::requestFlashRead(bool isRetry) {
+    FlashDownload* download = flashDownload();
+    if (!download) {
+        return false;
+    }
     FramePtr frame = newFrame(kFrameTypeRequest);
     frameAddBytes(*frame, tag::Read, {});
-    addAddress(*frame, tag::Address, static_cast<std::uint32_t>(flashOffset));
+    addAddress(*frame, tag::Address, static_cast<std::uint32_t>(download->offset));
     std::optional<Progress> progress;
     if (!isRetry) {
-        progress = Progress{SessionProgress::FlashBlockRequested, transferPercent()};
+        progress = Progress{SessionProgress::FlashBlockRequested,
+                            transferPercent(download->offset, download->total)};
     }
     completeRequest(std::move(frame), {}, progress, kResponseTimeoutMs, isRetry);
-    state = SessionState::Ready;
+    enterState(SessionState::Ready);
     pendingFlags |= pending::FlashReadData;
     return true;
 }
@@ -245,7 +288,7 @@ bool DeviceSession::requestMonitor(bool on) {
     const bool repeat = (pendingFlags & bit) != 0;
     completeRequest(std::move(frame), {}, Progress{SessionProgress::MonitorSent, 0},
                     kResponseTimeoutMs, repeat);
-    state = SessionState::Ready;
+    enterState(SessionState::Ready);
     pendingFlags |= bit;
     return true;
 }
@@ -262,7 +305,7 @@ bool DeviceSession::requestMonitorText(std::string_view text) {
     const bool repeat = (pendingFlags & pending::MonitorCommand) != 0;
     completeRequest(std::move(frame), {}, Progress{SessionProgress::MonitorSent, 0},
                     kResponseTimeoutMs, repeat);
-    state = SessionState::Ready;
+    enterState(SessionState::Ready);
     pendingFlags |= pending::MonitorCommand;
     return true;
 }
@@ -278,7 +321,7 @@ bool DeviceSession::requestPasswordChange(std::string_view newPassword,
     const bool repeat = (pendingFlags & pending::PasswordChange) != 0;
     completeRequest(std::move(frame), {}, Progress{SessionProgress::PasswordChangeSent, 0},
                     kResponseTimeoutMs, repeat);
-    state = SessionState::Ready;
+    enterState(SessionState::Ready);
     pendingFlags |= pending::PasswordChange;
     return true;
 }

@@ -17,6 +17,10 @@ void DeviceSession::traceLine(std::string_view text) const {
     }
 }
 
+void DeviceSession::traceStale(std::uint32_t address) const {
+    traceFormat("Stale answer ignored (address %06X)", static_cast<unsigned>(address));
+}
+
 void DeviceSession::sendFrame(FramePtr frame) {
     if (trace) {
         trace->dumpFrame(frame->frameBytes(), FrameDirection::Out);
@@ -55,7 +59,7 @@ void DeviceSession::fatalOutOfMemory() {
 }
 
 void DeviceSession::formatResultHex(const std::optional<FrameField>& field) {
-    resultHex = hexText(field, kMaxResultBytes);
+    resultHex_ = hexText(field, kMaxResultBytes);
 }
 
 bool DeviceSession::isResponding() const {
@@ -76,6 +80,7 @@ void DeviceSession::onResponseTimeout(TimerId id) {
 }
 
 void DeviceSession::giveUp() {
+    stopTimer();
     if (state == SessionState::LoaderRunning) {
         post(SessionProgress::LoaderTimedOut, 0);
     } else {
@@ -84,57 +89,66 @@ void DeviceSession::giveUp() {
     }
     pendingFlags &= kGiveUpFlagMask;
     // A FLASH image file that was being written is incomplete: delete it.
-    stopFlashDownloading();
-    flashFilePath.clear();
-    flashTotal = 0;
+    endFlashDownloading(std::nullopt, true);
+    transfer_ = std::monostate{};
     state = SessionState::Failed;
 }
 
 void DeviceSession::resendPending() {
     switch (state) {
     case SessionState::Resetting:
-        requestReset();
+        giveUpUnlessSent(requestReset());
         break;
     case SessionState::Ready:
-        resendReadyRequest();
+        giveUpUnlessSent(resendReadyRequest());
         break;
     case SessionState::FlashStart:
-        requestFlashStart();
+        if (flashLoad()) {
+            giveUpUnlessSent(requestFlashStart());
+        }
         break;
     case SessionState::FlashLoading:
         repeatFlashLoadingStep();
         break;
     case SessionState::ConfigReading:
-        requestConfigRead(true);
+        giveUpUnlessSent(requestConfigRead(true));
         break;
     case SessionState::ConfigWriting:
-        requestConfigWrite(nullptr, true);
+        if (configTransfer()) {
+            giveUpUnlessSent(requestConfigWrite(nullptr, true));
+        }
         break;
     default: // Initial, LoaderRunning, Failed: nothing to repeat
         break;
     }
 }
 
-void DeviceSession::resendReadyRequest() {
+// False only when a request was due and the link check refused it.
+bool DeviceSession::resendReadyRequest() {
     if (pendingFlags & pending::MonitorOn) {
-        requestMonitor(true);
-    } else if (pendingFlags & pending::MonitorOff) {
-        requestMonitor(false);
-    } else if (pendingFlags & pending::MonitorCommand) {
-        requestMonitorText(monitorPane ? monitorPane->commandText() : std::string());
-    } else if (pendingFlags & pending::SystemInfo) {
-        requestSystemInfo();
-    } else if (pendingFlags & pending::FlashReadStart) {
-        requestFlashReadStart();
-    } else if (pendingFlags & pending::FlashReadData) {
-        requestFlashRead(true);
-    } else if (pendingFlags & pending::PasswordChange) {
+        return requestMonitor(true);
+    }
+    if (pendingFlags & pending::MonitorOff) {
+        return requestMonitor(false);
+    }
+    if (pendingFlags & pending::MonitorCommand) {
+        return requestMonitorText(monitorPane ? monitorPane->commandText() : std::string());
+    }
+    if (pendingFlags & pending::SystemInfo) {
+        return requestSystemInfo();
+    }
+    if ((pendingFlags & (pending::FlashReadStart | pending::FlashReadData)) && flashDownload()) {
+        return (pendingFlags & pending::FlashReadStart) ? requestFlashReadStart()
+                                                        : requestFlashRead(true);
+    }
+    if (pendingFlags & pending::PasswordChange) {
         const auto texts = notifyWindow ? notifyWindow->passwordChangeTexts()
                                         : std::optional<PasswordChangeTexts>();
         if (texts) {
-            requestPasswordChange(texts->newPassword, texts->currentPassword);
+            return requestPasswordChange(texts->newPassword, texts->currentPassword);
         }
     }
+    return true;
 }
 
 } // namespace vandrel

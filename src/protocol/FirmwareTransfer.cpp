@@ -10,58 +10,77 @@
 #include <limits>
 
 namespace vandrel {
+namespace {
 
-void DeviceSession::useFirmwareFile(const std::string& path) {
-    // From here the path names the firmware, so an unfinished download can no longer delete its
-    // image by this path.
-    pendingFlags &= ~(pending::FlashReadStart | pending::FlashReadData);
-    flashFilePath = path;
-    flashTotal = static_cast<std::int32_t>(
+std::int32_t fileSize(const std::string& path) {
+    return static_cast<std::int32_t>(
         std::min<std::uint32_t>(FileSize(path), std::numeric_limits<std::int32_t>::max()));
 }
 
-bool DeviceSession::useImageFile(const std::string& path) {
-    if (!FileTruncate(path)) {
-        return false;
+// The address field of an image block, when it carries a whole one.
+std::optional<std::uint32_t> blockAddress(const ProtocolFrame& frame) {
+    const auto field = frameFindField(frame, tag::Address);
+    if (!field || field->value.size() < 3) {
+        return std::nullopt;
     }
-    flashFilePath = path;
-    flashTotal = 0;
-    return true;
+    return fieldAddress24(*field);
 }
 
-bool DeviceSession::startFlashLoading(const std::string& path) {
-    useFirmwareFile(path);
-    return requestFlashStart();
+} // namespace
+
+bool DeviceSession::startFlashLoading(const std::string& confirmedFirmwarePath) {
+    if (confirmedFirmwarePath.empty()) {
+        return false;
+    }
+    FlashLoad load;
+    load.path = confirmedFirmwarePath;
+    load.total = fileSize(confirmedFirmwarePath);
+    return beginFlashLoading(std::move(load));
 }
 
 bool DeviceSession::awaitingFirmware() const {
-    return state == SessionState::FlashStart || state == SessionState::FlashLoading;
+    const FlashLoad* load = flashLoad();
+    return load && load->converterStarted && !load->hasFile() &&
+           (pendingFlags & pending::FlashCancel) == 0;
 }
 
-bool DeviceSession::supplyFirmware(const std::string& path) {
-    useFirmwareFile(path);
-    return requestFlashChunk(false);
+bool DeviceSession::supplyFirmware(const std::string& confirmedFirmwarePath) {
+    if (!awaitingFirmware() || confirmedFirmwarePath.empty()) {
+        return false;
+    }
+    FlashLoad& load = *flashLoad();
+    load.path = confirmedFirmwarePath;
+    load.total = fileSize(confirmedFirmwarePath);
+    load.offset = 0;
+    // Not yet accepted: the chunk follows the converter's acceptance.
+    if (load.accepted) {
+        requestFlashChunk(false);
+    }
+    return true;
 }
 
 void DeviceSession::declineFirmware() {
-    requestFlashCancel(false);
-}
-
-DeviceSession::DownloadStart DeviceSession::startFlashDownloading(const std::string& path) {
-    if (!useImageFile(path)) {
-        return DownloadStart::FileError;
+    if (awaitingFirmware()) {
+        requestFlashCancel(false);
     }
-    return requestFlashReadStart() ? DownloadStart::Started : DownloadStart::NoLink;
 }
 
 void DeviceSession::cancelFlashLoading() {
     requestFlashCancel(false);
 }
 
-void DeviceSession::deleteFlashFile() const {
-    if (!flashFilePath.empty()) {
-        FileDelete(flashFilePath);
+DeviceSession::DownloadStart DeviceSession::startFlashDownloading(const std::string& imagePath) {
+    if (imagePath.empty() || !FileTruncate(imagePath)) {
+        return DownloadStart::FileError;
     }
+    if (!linkReady()) {
+        return DownloadStart::NoLink;
+    }
+    FlashDownload download;
+    download.path = imagePath;
+    beginTransfer(std::move(download));
+    sendFlashReadStart(false);
+    return DownloadStart::Started;
 }
 
 void DeviceSession::stopFlashDownloading() {
@@ -69,72 +88,78 @@ void DeviceSession::stopFlashDownloading() {
         return;
     }
     stopTimer();
-    pendingFlags &= ~(pending::FlashReadStart | pending::FlashReadData);
-    deleteFlashFile();
+    endFlashDownloading(std::nullopt, true);
 }
 
 void DeviceSession::onFlashStart(const ProtocolFrame& frame) {
+    FlashLoad* load = flashLoad();
+    if (!load) {
+        return;
+    }
     if (frame.type() == kFrameTypePositive && frameFindField(frame, tag::FlashStart)) {
         stopTimer();
-        // Without a file (the converter asked for firmware) the host sends the first chunk once
-        // the user has chosen one.
-        if (!flashFilePath.empty()) {
-            flashOffset = 0;
+        load->accepted = true;
+        // Without a file (the loader asked for firmware) the first chunk goes once the host
+        // hands over the file the user chose and confirmed.
+        if (load->hasFile()) {
+            load->offset = 0;
             requestFlashChunk(false);
             post(SessionProgress::FlashStartSent, 0);
         }
-        state = SessionState::FlashLoading;
+        enterState(SessionState::FlashLoading);
         return;
     }
     if (frame.type() != kFrameTypeNegative) {
         return;
     }
     stopTimer();
-    if (frameStatus(frame) == kStatusAccessDenied &&
-        !askPassword(SessionProgress::FlashLoadEnded)) {
-        state = SessionState::Ready;
-        return;
+    if (frameStatus(frame) == kStatusAccessDenied) {
+        if (!askPassword(SessionProgress::FlashLoadEnded)) {
+            enterState(SessionState::Ready);
+            return;
+        }
+        if (state != SessionState::FlashStart || !flashLoad()) {
+            return; // ended while the question was open
+        }
     }
     if (retryCount < kRetryLimit) {
-        requestFlashStart();
+        giveUpUnlessSent(requestFlashStart());
         return;
     }
     formatResultHex(frameFindField(frame, tag::Status));
     post(SessionProgress::FlashLoadEnded, result::Failed);
-    state = SessionState::Ready;
+    enterState(SessionState::Ready);
 }
 
 void DeviceSession::endFlashLoading(int outcome) {
     post(SessionProgress::FlashLoadEnded, outcome);
     pendingFlags &= ~pending::FlashCancel;
-    state = SessionState::Ready;
-    flashFilePath.clear();
-    flashTotal = 0;
+    enterState(SessionState::Ready);
 }
 
-void DeviceSession::repeatFlashLoadingStep() {
-    if (pendingFlags & pending::FlashCancel) {
-        requestFlashCancel(true);
-    } else if (flashOffset < flashTotal) {
-        requestFlashChunk(true);
-    } else {
-        requestFlashStop(true);
+bool DeviceSession::repeatFlashLoadingStep() {
+    const FlashLoad* load = flashLoad();
+    if (!load) {
+        return false;
     }
+    if (pendingFlags & pending::FlashCancel) {
+        return requestFlashCancel(true);
+    }
+    if (!load->hasFile()) {
+        return false; // nothing was sent: the host's file is awaited
+    }
+    return load->offset < load->total ? requestFlashChunk(true) : requestFlashStop(true);
 }
 
 void DeviceSession::onFlashLoading(const ProtocolFrame& frame) {
+    FlashLoad* load = flashLoad();
+    if (!load) {
+        return;
+    }
+    const bool cancelling = (pendingFlags & pending::FlashCancel) != 0;
     if (frame.type() == kFrameTypePositive) {
-        const auto ack = frameFindField(frame, tag::FlashOffset);
-        if (ack && (pendingFlags & pending::FlashCancel) == 0) {
-            stopTimer();
-            // The converter says which chunk it took; the next one follows that chunk.
-            flashOffset = static_cast<std::int32_t>(fieldAddress24(*ack) + kBlockSize);
-            if (flashOffset >= flashTotal) {
-                requestFlashStop(false);
-                post(SessionProgress::FlashChunkSent, 100);
-            } else {
-                requestFlashChunk(false);
-            }
+        if (const auto ack = frameFindField(frame, tag::FlashOffset); ack && !cancelling) {
+            onChunkAcknowledged(*load, *ack);
         } else if (frameFindField(frame, tag::FlashStop)) {
             stopTimer();
             endFlashLoading(result::Success);
@@ -144,8 +169,8 @@ void DeviceSession::onFlashLoading(const ProtocolFrame& frame) {
         }
         return;
     }
-    if (frame.type() != kFrameTypeNegative) {
-        return;
+    if (frame.type() != kFrameTypeNegative || (!cancelling && !load->hasFile())) {
+        return; // nothing is outstanding while the host's file is awaited
     }
     stopTimer();
     if (retryCount >= kRetryLimit) {
@@ -156,31 +181,54 @@ void DeviceSession::onFlashLoading(const ProtocolFrame& frame) {
     repeatFlashLoadingStep();
 }
 
-void DeviceSession::onFlashImageSize(const FrameField& size) {
-    // A size that comes while no download is starting (a late answer to a repeated start) would
-    // restart the image at offset 0 behind the blocks already written.
-    if ((pendingFlags & pending::FlashReadStart) == 0) {
+void DeviceSession::onChunkAcknowledged(FlashLoad& load, const FrameField& ack) {
+    // Only the chunk outstanding may be acknowledged: an acknowledgement of an earlier copy of a
+    // repeated chunk, or of the last chunk once the stop is out, changes nothing.
+    const std::uint32_t address = fieldAddress24(ack);
+    if (!load.hasFile() || load.offset >= load.total ||
+        address != static_cast<std::uint32_t>(load.offset)) {
+        traceStale(address);
         return;
     }
     stopTimer();
-    if (size.value.size() < 3) {
+    load.offset += static_cast<std::int32_t>(kBlockSize);
+    if (load.offset >= load.total) {
+        requestFlashStop(false);
+        post(SessionProgress::FlashChunkSent, 100);
+    } else {
+        requestFlashChunk(false);
+    }
+}
+
+void DeviceSession::onFlashImageSize(const FrameField& size) {
+    FlashDownload* download = flashDownload();
+    // A size that comes while no download is starting (a late answer to a repeated start) would
+    // restart the image at offset 0 behind the blocks already written. One too short to read
+    // tells nothing: the start is asked again when its time is up.
+    if (!download || (pendingFlags & pending::FlashReadStart) == 0 || size.value.size() < 3) {
         return;
     }
-    flashTotal = static_cast<std::int32_t>(fieldAddress24(size) + kBlockSize);
-    flashOffset = 0;
+    stopTimer();
+    download->total = static_cast<std::int32_t>(fieldAddress24(size) + kBlockSize);
+    download->offset = 0;
     post(SessionProgress::FlashReadStartSent, 0);
     requestFlashRead(false);
     pendingFlags &= ~pending::FlashReadStart;
 }
 
 void DeviceSession::onFlashImageBlock(const ProtocolFrame& frame, const FrameField& data) {
+    FlashDownload* download = flashDownload();
+    if (!download) {
+        return;
+    }
+    const std::uint32_t outstanding = static_cast<std::uint32_t>(download->offset);
+    const std::uint32_t address = blockAddress(frame).value_or(outstanding);
+    if (address != outstanding) {
+        traceStale(address);
+        return;
+    }
     stopTimer();
-    const auto addressField = frameFindField(frame, tag::Address);
-    const std::uint32_t address = addressField && addressField->value.size() >= 3
-                                      ? fieldAddress24(*addressField)
-                                      : static_cast<std::uint32_t>(flashOffset);
-    const bool inPlace = address == static_cast<std::uint32_t>(flashOffset);
-    if (inPlace && !data.value.empty() && !flashFilePath.empty()) {
+    if (!data.value.empty()) {
         // Exactly one block per address, so the file stays in step with the image: a single
         // byte stands for 128 copies, a short block is padded as erased FLASH, a long one cut.
         std::array<std::uint8_t, kBlockSize> block;
@@ -188,42 +236,44 @@ void DeviceSession::onFlashImageBlock(const ProtocolFrame& frame, const FrameFie
         if (data.value.size() > 1) {
             std::copy_n(data.value.begin(), std::min(data.value.size(), kBlockSize), block.begin());
         }
-        FileAppend(flashFilePath, block.data(), static_cast<std::uint32_t>(block.size()));
+        if (!FileAppend(download->path, block.data(), static_cast<std::uint32_t>(block.size()))) {
+            traceLine("Image file write failed!");
+            formatResultHex(std::nullopt); // a failure of ours: no status from the converter
+            endFlashDownloading(result::Failed, true);
+            return;
+        }
     }
-    if (inPlace) {
-        flashOffset += static_cast<std::int32_t>(kBlockSize);
-    }
-    if (flashOffset < flashTotal) {
+    download->offset += static_cast<std::int32_t>(kBlockSize);
+    if (download->offset < download->total) {
         requestFlashRead(false);
     } else {
-        post(SessionProgress::FlashReadEnded, result::Success);
-        pendingFlags &= ~pending::FlashReadData;
+        endFlashDownloading(result::Success, false);
     }
 }
 
 void DeviceSession::onFlashReadRefused(const ProtocolFrame& frame) {
     if (pendingFlags & pending::FlashReadStart) {
-        if (frameStatus(frame) == kStatusAccessDenied &&
-            !askPassword(SessionProgress::FlashReadEnded)) {
-            pendingFlags &= ~pending::FlashReadStart; // the empty file stays
-            return;
+        if (frameStatus(frame) == kStatusAccessDenied) {
+            if (!askPassword(SessionProgress::FlashReadEnded)) {
+                endFlashDownloading(std::nullopt, false); // the empty file stays
+                return;
+            }
+            if ((pendingFlags & pending::FlashReadStart) == 0 || !flashDownload()) {
+                return; // ended while the question was open
+            }
         }
         if (retryCount < kRetryLimit) {
-            requestFlashReadStart();
+            giveUpUnlessSent(requestFlashReadStart());
             return;
         }
-        post(SessionProgress::FlashReadEnded, result::Failed);
-        pendingFlags &= ~pending::FlashReadStart;
-        deleteFlashFile();
+        endFlashDownloading(result::Failed, true);
         return;
     }
-    if (retryCount < kRetryLimit) {
+    if (retryCount < kRetryLimit && flashDownload()) {
         requestFlashRead(true);
         return;
     }
-    post(SessionProgress::FlashReadEnded, result::Failed);
-    pendingFlags &= ~pending::FlashReadData;
-    deleteFlashFile();
+    endFlashDownloading(result::Failed, true);
 }
 
 } // namespace vandrel

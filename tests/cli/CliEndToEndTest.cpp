@@ -11,8 +11,11 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <random>
+
+#include <sys/resource.h>
 
 namespace vandrel::testing {
 namespace {
@@ -210,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
         PasswordCase{"passwdWrongCurrent",
                      {"-P", "bad", "passwd", "x"},
                      1,
-                     "refused the current access password"},
+                     "refused the current access password (status 9E)"},
         PasswordCase{"passwdTooLong",
                      {"-P", "old", "passwd", "123456789012345678901234567890123"},
                      2,
@@ -220,6 +223,121 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<PasswordCase>& info) {
         return std::string(info.param.name);
     });
+
+// Frames the tool sent, from its trace: the OUT lines that start with `prefix`.
+int sentFrames(const QByteArray& trace, const char* prefix) {
+    int n = 0;
+    for (const QByteArray& line : trace.split('\n')) {
+        n += line.startsWith(QByteArray("OUT: ") + prefix);
+    }
+    return n;
+}
+
+class CliLateAnswers;
+
+struct LateCase {
+    const char* name;
+    QStringList simArgs;
+    // Runs the tool and checks what it and the converter ended up with.
+    void (*run)(CliLateAnswers& test, SimConverter& sim);
+};
+
+class CliLateAnswers : public CliEndToEnd, public ::testing::WithParamInterface<LateCase> {
+public:
+    using CliEndToEnd::cli;
+    using CliEndToEnd::dir;
+    using CliEndToEnd::onPort;
+};
+
+// A converter that answers one request just after the tool's time-out, so that its answer
+// crosses the re-send: every step goes out once, the late one once more, and the data lands
+// exactly once, in place.
+TEST_P(CliLateAnswers, EachStepOnceAndTheDataExact) {
+    writeFile(dir.file("image.bin"), firmwareFile(1024, "6.0.0"));
+    SimConverter sim(dir.path().string(),
+                     QStringList{"--flash-file", q(dir.file("image.bin"))} + GetParam().simArgs);
+    ASSERT_TRUE(sim.ready());
+    GetParam().run(*this, sim);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, CliLateAnswers,
+    ::testing::Values(
+        LateCase{"read",
+                 {"--echo-address", "--late", "config-read:3"},
+                 [](CliLateAnswers& test, SimConverter& sim) {
+                     const CliResult r =
+                         test.cli({"-t", "-p", sim.port(), "read", q(test.dir.file("read.dat"))});
+                     ASSERT_EQ(r.status, 0) << r.err.constData();
+                     EXPECT_EQ(sentFrames(r.err, "A1 0A 42 00 46 03"), 6) << r.err.constData();
+                     EXPECT_EQ(r.err.count("Stale answer ignored (address 038100)"), 1);
+                     ConverterConfig record;
+                     ASSERT_EQ(ReadConfigFile(test.dir.file("read.dat"), record, nullptr, nullptr,
+                                              nullptr),
+                               kConfigLoaded);
+                     ASSERT_TRUE(sim.stop());
+                     // The converter's record exactly, with the access password stamped.
+                     QByteArray expected = sim.config();
+                     ASSERT_EQ(expected.size(), 640);
+                     expected.replace(kPasswordOffset, kPasswordSize, passwordField(""));
+                     EXPECT_EQ(lineOrder(record), expected);
+                 }},
+        LateCase{
+            "flash",
+            {"--late", "flash-chunk:3"},
+            [](CliLateAnswers& test, SimConverter& sim) {
+                const QByteArray firmware = firmwareFile(1024, "7.2.0"); // eight chunks
+                writeFile(test.dir.file("fw.bin"), firmware);
+                const CliResult r =
+                    test.cli({"-t", "-p", sim.port(), "flash", q(test.dir.file("fw.bin"))});
+                ASSERT_EQ(r.status, 0) << r.err.constData();
+                EXPECT_EQ(sentFrames(r.err, "A1 87 22 80") + sentFrames(r.err, "A1 08 22 01"), 9)
+                    << r.err.constData();
+                EXPECT_EQ(sentFrames(r.err, "A1 02 29 00 34"), 1) << "one stop";
+                ASSERT_TRUE(sim.stop());
+                EXPECT_EQ(sim.flash(), firmware);
+            }},
+        LateCase{"dump",
+                 {"--late", "flash-read:3"},
+                 [](CliLateAnswers& test, SimConverter& sim) {
+                     const CliResult r =
+                         test.cli({"-t", "-p", sim.port(), "dump", q(test.dir.file("dump.bin"))});
+                     ASSERT_EQ(r.status, 0) << r.err.constData();
+                     EXPECT_EQ(sentFrames(r.err, "A1 07 42 00 46 03"), 9) << r.err.constData();
+                     EXPECT_EQ(readFile(test.dir.file("dump.bin")),
+                               readFile(test.dir.file("image.bin")));
+                 }}),
+    [](const ::testing::TestParamInfo<LateCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CliEndToEnd, ConverterThatKeepsRefusingTheResetEndsWithItsStatus) {
+    SimConverter sim(dir.path().string(), {"--refuse", "reset:0x42"});
+    ASSERT_TRUE(sim.ready());
+    const CliResult r = cli({"-t", "-p", sim.port(), "reset"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("The converter refused the request (status 42)."))
+        << r.err.constData();
+    EXPECT_EQ(sentFrames(r.err, "A1 05 81 00 88 01 00 50"), 4) << r.err.constData();
+}
+
+// The disk fills up half-way through a dump: the tool says so, and leaves no partial image.
+TEST_F(CliEndToEnd, DumpThatCannotBeWrittenEndsWithStatusFive) {
+    writeFile(dir.file("image.bin"), firmwareFile(1024, "6.0.0"));
+    SimConverter sim(dir.path().string(), {"--flash-file", q(dir.file("image.bin"))});
+    ASSERT_TRUE(sim.ready());
+    // The tool inherits a file size limit, and ignores the signal that would come with it.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 300;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const CliResult r = cli(onPort(sim, {"dump", q(dir.file("dump.bin"))}));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(r.status, 5) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("could not be written")) << r.err.constData();
+    EXPECT_FALSE(QFile::exists(q(dir.file("dump.bin"))));
+}
 
 TEST_F(CliEndToEnd, SilentConverterEndsInfoWithNoAnswerAfterFourSends) {
     SimConverter sim(dir.path().string(), {"--drop-in", "1"});

@@ -1,11 +1,13 @@
 // The uses of the configured port name: start-up, the port command and the link check.
 #include "LinkFixtures.h"
+#include "TempDir.h"
 
 #include "link/LinkController.h"
 #include "link/SerialChannel.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 
 using namespace vandrel;
@@ -110,6 +112,11 @@ TEST_F(LinkControllerTest, PortCommandRestartsOnlyOnANewName) {
     host.answer = std::nullopt; // Cancel
     EXPECT_FALSE(controller.choosePortCommand(n.port, 115200));
     host.answer = n.port; // the same name again
+    EXPECT_FALSE(controller.choosePortCommand(n.port, 115200));
+    // The same device under another name: a stable name linked to it.
+    TempDir dir;
+    std::filesystem::create_symlink(line.slavePath(), dir.file("usb-converter-if00"));
+    host.answer = qpath(dir.file("usb-converter-if00"));
     EXPECT_FALSE(controller.choosePortCommand(n.port, 115200));
     EXPECT_TRUE(host.stored.empty());
     EXPECT_TRUE(channel.isOpen());

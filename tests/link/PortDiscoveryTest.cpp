@@ -103,6 +103,30 @@ TEST(PortList, SelectionAndEditFieldFollowTheConfiguredName) {
     }
 }
 
+// A short name, the full device path and a stable name linked to the device are one port.
+TEST(PortList, NamesAreComparedByTheDeviceTheyLeadTo) {
+    TempDir dir;
+    PtyPair pty;
+    const QString device = qpath(pty.slavePath());
+    const QString stable = qpath(dir.file("usb-converter-if00"));
+    std::filesystem::create_symlink(pty.slavePath(), dir.file("usb-converter-if00"));
+    PtyPair other;
+
+    EXPECT_TRUE(samePort("null", "/dev/null"));
+    EXPECT_TRUE(samePort("/dev/./null", "/dev/null"));
+    EXPECT_TRUE(samePort(stable, device));
+    EXPECT_FALSE(samePort(stable, qpath(other.slavePath())));
+    EXPECT_FALSE(samePort("ttyVANDREL9", "ttyVANDREL8")) << "missing devices: as paths";
+    EXPECT_TRUE(samePort("ttyVANDREL9", "/dev/ttyVANDREL9"));
+    EXPECT_FALSE(samePort("", "/dev/null"));
+
+    const QStringList listed = {qpath(other.slavePath()), "/dev/null", device};
+    EXPECT_EQ(portListView(listed, "null").selected, 1);
+    const PortListView byLink = portListView(listed, stable);
+    EXPECT_EQ(byLink.selected, 2);
+    EXPECT_EQ(byLink.editText, stable) << "the configured name is kept as it was written";
+}
+
 TEST(PortList, OnlyANonEmptyNameIsAcceptedAndLongNamesKeep255Characters) {
     EXPECT_FALSE(acceptPortName("").has_value());
     EXPECT_EQ(acceptPortName("ttyUSB0"), QString("ttyUSB0"));

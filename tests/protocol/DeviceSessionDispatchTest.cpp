@@ -1,4 +1,6 @@
 #include "SessionRig.h"
+#include "TempDir.h"
+#include "TestFiles.h"
 
 #include "protocol/DeviceSession.h"
 
@@ -51,7 +53,7 @@ TEST(DeviceSessionDispatch, DamagedFramesAreTracedAndDropped) {
 
 struct RestartCase {
     const char* name;
-    std::function<void(SessionRig&)> setup;
+    std::function<void(SessionRig&, const std::string& firmware)> setup;
     std::vector<rig::Field> fields;
     std::vector<std::string> lines;
     Posts posts;
@@ -61,10 +63,8 @@ struct RestartCase {
 };
 
 std::vector<RestartCase> restartCases() {
-    auto inFlashStart = [](SessionRig& r) {
-        r.session.flashFilePath = "/nonexistent/fw.bin";
-        r.session.flashTotal = 1024;
-        r.session.state = SessionState::FlashStart;
+    auto inFlashStart = [](SessionRig& r, const std::string& firmware) {
+        r.session.startFlashLoading(firmware);
     };
     return {
         {"Loader",
@@ -121,15 +121,17 @@ std::vector<RestartCase> restartCases() {
 }
 
 TEST(DeviceSessionDispatch, RestartEvents) {
+    TempDir dir;
+    testfiles::write(dir.file("fw.bin"), testfiles::firmware(1024));
     for (const RestartCase& c : restartCases()) {
         SCOPED_TRACE(c.name);
         SessionRig r;
+        r.session.requestSystemInfo();
+        r.deliver(0xA2, {{0x15, {'o', 'l', 'd', ' ', 'f', 'w'}}, {0x16, {'o', 'l', 'd'}}});
         r.session.requestMonitor(true);
         r.session.pendingFlags |= pending::FlashReadData | pending::PasswordChange;
-        r.session.loaderVersion = "old loader";
-        r.session.firmwareVersion = "old firmware";
         if (c.setup) {
-            c.setup(r);
+            c.setup(r, dir.file("fw.bin"));
         }
         r.channel.sent.clear();
         r.trace.lines.clear();
@@ -154,7 +156,7 @@ TEST(DeviceSessionDispatch, RestartEvents) {
         EXPECT_EQ(r.pane.monitoringCalls, std::vector<bool>{false});
         EXPECT_EQ(r.session.pendingFlags, 0u) << "every pending request ended";
         if (c.state == SessionState::LoaderRunning) {
-            EXPECT_EQ(r.session.firmwareVersion, "old firmware");
+            EXPECT_EQ(r.session.firmwareVersion(), "old fw");
         }
     }
 }
@@ -169,10 +171,11 @@ TEST(DeviceSessionDispatch, LoaderRunning) {
     r.deliver(0xA3, {});
     EXPECT_EQ(r.channel.sent, (std::vector<Bytes>(2, rig::bytesOf("A2 03 12 01 07 41"))));
     // The partition from any non-refusal frame; an empty field keeps the old value.
-    r.session.activePartition = 4;
+    r.deliver(0xA2, {{0x51, {0x04}}});
+    r.trace.lines.clear();
     r.deliver(0xA4, {{0x51, {}}});
     r.deliver(0xA2, {{0x51, {0x02}}});
-    EXPECT_EQ(r.session.activePartition, 2);
+    EXPECT_EQ(r.session.activePartition(), 2);
     EXPECT_EQ(r.trace.lines,
               (std::vector<std::string>{"Code is starting up from FLASH partition 4",
                                         "Code is starting up from FLASH partition 2"}));
@@ -205,21 +208,36 @@ TEST(DeviceSessionDispatch, ResetAcceptedWaitsBoundedForTheRestart) {
     }
 }
 
-TEST(DeviceSessionDispatch, RefusedResetIsRepeatedWithoutLimit) {
+// A converter that keeps refusing the reset is asked as often as for any other request, then
+// the reset ends with the refusal's status.
+TEST(DeviceSessionDispatch, RefusedResetEndsAtTheRetryLimit) {
     SessionRig r;
     r.session.requestReset();
-    for (int i = 1; i <= 6; ++i) {
-        r.deliver(0xA3, {{0x71, {0x01}}});
+    for (int i = 1; i <= 3; ++i) {
+        r.deliver(0xA3, {{0x71, {0x01, 0x42}}});
         EXPECT_EQ(r.channel.sent.size(), static_cast<std::size_t>(i + 1));
         EXPECT_EQ(r.session.retryCount, i);
         EXPECT_EQ(r.timeout(), 5000);
     }
-    // Access denied: cancelled question ends in Ready with (1, 5).
-    r.deliver(0xA3, {{0x71, {0x9E}}});
-    EXPECT_EQ(r.channel.sent.size(), 7u);
+    r.host.posted.clear();
+    r.deliver(0xA3, {{0x71, {0x01, 0x42}}});
+    EXPECT_EQ(r.channel.sent.size(), 4u);
+    EXPECT_EQ(r.host.posted, (Posts{{SessionProgress::ResetSent, 2}}));
+    EXPECT_EQ(r.session.resultHex(), "01 42");
     EXPECT_EQ(r.session.state, SessionState::Ready);
-    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::ResetSent, 5));
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
     EXPECT_EQ(r.session.timerId, 0u);
+    r.clock.advance(60000);
+    EXPECT_EQ(r.channel.sent.size(), 4u);
+
+    // Access denied: cancelled question ends in Ready with (1, 5).
+    SessionRig c;
+    c.session.requestReset();
+    c.deliver(0xA3, {{0x71, {0x9E}}});
+    EXPECT_EQ(c.channel.sent.size(), 1u);
+    EXPECT_EQ(c.session.state, SessionState::Ready);
+    EXPECT_EQ(c.host.last(), std::make_pair(SessionProgress::ResetSent, 5));
+    EXPECT_EQ(c.session.timerId, 0u);
 
     // Entered: the reset goes out again with the new password.
     SessionRig e;
@@ -255,9 +273,9 @@ TEST(DeviceSessionDispatch, ReadyAnswers) {
     r.session.requestSystemInfo();
     r.trace.lines.clear();
     r.deliver(0xA2, {{0x15, {'F', 'W', ' ', '3', 0}}, {0x16, {'L', 'D'}}, {0x51, {0x01}}});
-    EXPECT_EQ(r.session.firmwareVersion, "FW 3");
-    EXPECT_EQ(r.session.loaderVersion, "LD");
-    EXPECT_EQ(r.session.activePartition, 1);
+    EXPECT_EQ(r.session.firmwareVersion(), "FW 3");
+    EXPECT_EQ(r.session.loaderVersion(), "LD");
+    EXPECT_EQ(r.session.activePartition(), 1);
     EXPECT_EQ(r.trace.lines,
               (std::vector<std::string>{"Firmware version: FW 3", "Loader version: LD",
                                         "Active FLASH partition: 1"}));
@@ -269,7 +287,7 @@ TEST(DeviceSessionDispatch, ReadyAnswers) {
     EXPECT_EQ(r.session.pendingFlags, 0u);
     // An overlong version text is cut.
     r.deliver(0xA2, {{0x15, Bytes(100, 'v')}});
-    EXPECT_EQ(r.session.firmwareVersion, std::string(63, 'v'));
+    EXPECT_EQ(r.session.firmwareVersion(), std::string(63, 'v'));
 }
 
 TEST(DeviceSessionDispatch, MonitorOutputOutsideReadyIsDropped) {
@@ -371,7 +389,7 @@ TEST(DeviceSessionDispatch, ReadyRefusals) {
         }
         r.host.posted.clear();
         r.deliver(0xA3, {{0x71, c.status}});
-        EXPECT_EQ(r.session.resultHex, rig::hex(c.status));
+        EXPECT_EQ(r.session.resultHex(), rig::hex(c.status));
         EXPECT_EQ(r.channel.sent.size(), c.resent ? 2u : 1u);
         if (c.resent) {
             EXPECT_EQ(r.session.pendingFlags, bit);
@@ -393,14 +411,15 @@ TEST(DeviceSessionDispatch, ReadyRefusals) {
     SessionRig r;
     r.session.state = SessionState::Ready;
     r.deliver(0xA3, {{0x71, {0x01, 0x9E}}});
-    EXPECT_EQ(r.session.resultHex, "01 9E");
+    EXPECT_EQ(r.session.resultHex(), "01 9E");
     EXPECT_TRUE(r.channel.sent.empty() && r.host.posted.empty() && r.host.queries.empty());
     r.deliver(0xA3, {});
-    EXPECT_EQ(r.session.resultHex, "");
+    EXPECT_EQ(r.session.resultHex(), "");
 }
 
 // Access denied: the password question, then the repetition with the password entered.
 TEST(DeviceSessionDispatch, PasswordQuestion) {
+    TempDir dir;
     struct QuestionCase {
         const char* name;
         std::function<void(SessionRig&)> start;
@@ -418,10 +437,13 @@ TEST(DeviceSessionDispatch, PasswordQuestion) {
          SessionProgress::ConfigWriteEnded, SessionState::Ready},
         {"monitor command", [](auto& r) { r.session.requestMonitorText("x"); },
          SessionProgress::MonitorEnded, SessionState::Ready},
-        {"flash start", [](auto& r) { r.session.requestFlashStart(); },
+        {"flash start", [](auto& r) { r.session.startFlashLoading("/nonexistent/fw.bin"); },
          SessionProgress::FlashLoadEnded, SessionState::Ready},
-        {"flash read start", [](auto& r) { r.session.requestFlashReadStart(); },
+        {"flash read start",
+         [&](auto& r) { r.session.startFlashDownloading(dir.file("image.bin")); },
          SessionProgress::FlashReadEnded, SessionState::Ready},
+        {"reset", [](auto& r) { r.session.requestReset(); }, SessionProgress::ResetSent,
+         SessionState::Ready},
     };
     for (const QuestionCase& c : cases) {
         for (int retries : {0, 3}) {
@@ -437,6 +459,7 @@ TEST(DeviceSessionDispatch, PasswordQuestion) {
             EXPECT_EQ(r.session.state, c.stateAfterCancel);
             EXPECT_EQ(r.session.pendingFlags, 0u);
             EXPECT_EQ(r.session.timerId, 0u);
+            EXPECT_EQ(r.session.operation(), OperationKind::None);
 
             // Entered: one more attempt, with the new password, even at the limit.
             SessionRig e;

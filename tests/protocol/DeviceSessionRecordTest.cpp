@@ -24,7 +24,9 @@ TEST(DeviceSessionRecord, FreshSessionAndMissingHost) {
     EXPECT_EQ(s.timerId, 0u);
     EXPECT_EQ(s.trace, nullptr);
     EXPECT_TRUE(s.accessPassword.empty());
-    EXPECT_EQ(s.activePartition, 0);
+    EXPECT_EQ(s.activePartition(), 0);
+    EXPECT_EQ(s.operation(), OperationKind::None);
+    EXPECT_EQ(s.flashTotal(), 0);
 
     // Without a host nothing is posted and every question is answered 0.
     EXPECT_EQ(s.query(SessionQuery::EnsureLink), 0);

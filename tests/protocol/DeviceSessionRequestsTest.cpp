@@ -1,12 +1,16 @@
 #include "SessionRig.h"
 #include "TempDir.h"
+#include "TestFiles.h"
 
 #include "config/FileHelpers.h"
 #include "protocol/DeviceSession.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <iterator>
 #include <optional>
 
 using namespace vandrel;
@@ -17,8 +21,9 @@ namespace {
 
 struct RequestCase {
     const char* name;
-    std::function<void(DeviceSession&)> setup;
-    std::function<bool(DeviceSession&)> send;
+    // Brings the session to the step before; what it sends is not looked at.
+    std::function<void(SessionRig&, const TempDir&)> setup;
+    std::function<bool(SessionRig&, const TempDir&)> send;
     const char* frame;
     const char* statusLine; // "" = none
     std::optional<std::pair<SessionProgress, int>> progress;
@@ -27,12 +32,21 @@ struct RequestCase {
     std::uint32_t pendingAfter;
 };
 
-void none(DeviceSession&) {}
+void none(SessionRig&, const TempDir&) {}
+
+std::string firmwareOf(const TempDir& dir, std::size_t size) {
+    const std::string path = dir.file("fw.bin");
+    testfiles::write(path, testfiles::firmware(std::max<std::size_t>(size, 294)));
+    if (size < 294) {
+        std::filesystem::resize_file(path, size);
+    }
+    return path;
+}
 
 const RequestCase kRequests[] = {
     {"ResetNoPassword",
      none,
-     [](auto& s) { return s.requestReset(); },
+     [](auto& r, auto&) { return r.session.requestReset(); },
      "A1 05 81 00 88 01 00 50",
      "Device RESET",
      {{SessionProgress::ResetSent, 0}},
@@ -40,8 +54,8 @@ const RequestCase kRequests[] = {
      SessionState::Resetting,
      0},
     {"ResetWithPassword",
-     [](auto& s) { s.accessPassword = "abc"; },
-     [](auto& s) { return s.requestReset(); },
+     [](auto& r, auto&) { r.session.accessPassword = "abc"; },
+     [](auto& r, auto&) { return r.session.requestReset(); },
      "A1 08 81 00 88 04 61 62 63 00 24",
      "Device RESET",
      {{SessionProgress::ResetSent, 0}},
@@ -50,7 +64,7 @@ const RequestCase kRequests[] = {
      0},
     {"SystemInfo",
      none,
-     [](auto& s) { return s.requestSystemInfo(); },
+     [](auto& r, auto&) { return r.session.requestSystemInfo(); },
      "A1 02 15 00 48",
      "Get system info",
      {{SessionProgress::SystemInfoSent, 0}},
@@ -58,12 +72,16 @@ const RequestCase kRequests[] = {
      SessionState::Ready,
      pending::SystemInfo},
     {"ConfigReadPacket3",
-     [](auto& s) {
-         s.state = SessionState::ConfigReading;
-         s.packetNumber = 3;
-         s.accessPassword = "x";
+     [](auto& r, auto&) {
+         r.session.accessPassword = "x";
+         r.session.requestConfigRead(false);
+         r.deliver(0xA2, {{0x42, Bytes(128)}});
+         r.deliver(0xA2, {{0x42, Bytes(128)}});
      },
-     [](auto& s) { return s.requestConfigRead(false); },
+     [](auto& r, auto&) {
+         r.deliver(0xA2, {{0x42, Bytes(128)}}); // packet 2 is in: packet 3 follows
+         return true;
+     },
      "A1 0B 42 00 46 03 03 81 80 88 02 78 00 C3",
      "Read configuration data (packet:3)",
      {{SessionProgress::ConfigReadSent, 0}},
@@ -71,42 +89,68 @@ const RequestCase kRequests[] = {
      SessionState::ConfigReading,
      0},
     {"FlashStart",
-     [](auto& s) {
-         s.accessPassword = "abc";
-         s.pendingFlags = pending::FlashCancel;
-         s.flashOffset = 512;
+     [](auto& r, auto&) {
+         r.session.accessPassword = "abc";
+         r.session.pendingFlags = pending::FlashCancel;
      },
-     [](auto& s) { return s.requestFlashStart(); },
+     [](auto& r, auto& dir) { return r.session.startFlashLoading(firmwareOf(dir, 1000)); },
      "A1 09 21 01 01 88 04 61 62 63 00 81",
      "Start FLASH loading",
      {{SessionProgress::FlashStartSent, 0}},
      15000,
      SessionState::FlashStart,
      0},
-    {"FlashStop",
-     [](auto& s) {
-         s.flashTotal = 1000;
-         s.pendingFlags = pending::FlashCancel;
+    {"FlashStopAfterTheLastChunk",
+     [](auto& r, auto& dir) {
+         r.session.startFlashLoading(firmwareOf(dir, 200));
+         r.deliver(0xA2, {{0x21, {}}});
+         r.deliver(0xA2, {{0x26, {0, 0, 0}}});
      },
-     [](auto& s) { return s.requestFlashStop(false); }, "A1 02 29 00 34", "Stop FLASH loading",
-     std::nullopt, 1000, SessionState::FlashLoading, 0},
-    {"FlashCancel", none, [](auto& s) { return s.requestFlashCancel(false); }, "A1 02 27 00 36",
-     "Cancel FLASH loading", std::nullopt, 1000, SessionState::FlashLoading, pending::FlashCancel},
+     [](auto& r, auto&) {
+         r.deliver(0xA2, {{0x26, {0, 0, 0x80}}});
+         return true;
+     },
+     "A1 02 29 00 34",
+     "Stop FLASH loading",
+     {{SessionProgress::FlashChunkSent, 100}},
+     1000,
+     SessionState::FlashLoading,
+     0},
+    {"FlashCancel",
+     [](auto& r, auto& dir) {
+         r.session.startFlashLoading(firmwareOf(dir, 1000));
+         r.deliver(0xA2, {{0x21, {}}});
+     },
+     [](auto& r, auto&) {
+         r.session.cancelFlashLoading();
+         return true;
+     },
+     "A1 02 27 00 36", "Cancel FLASH loading", std::nullopt, 1000, SessionState::FlashLoading,
+     pending::FlashCancel},
     {"FlashReadStart",
-     [](auto& s) { s.pendingFlags = pending::FlashReadData; },
-     [](auto& s) { return s.requestFlashReadStart(); },
+     none,
+     [](auto& r, auto& dir) {
+         return r.session.startFlashDownloading(dir.file("image.bin")) ==
+                DeviceSession::DownloadStart::Started;
+     },
      "A1 05 24 00 88 01 00 AD",
      "Start FLASH downloading",
      {{SessionProgress::FlashReadStartSent, 0}},
      5000,
      SessionState::Ready,
      pending::FlashReadStart},
-    {"FlashRead",
-     [](auto& s) {
-         s.flashOffset = 0x012380;
-         s.flashTotal = 0x20000;
+    {"FlashReadAtAThreeByteOffset",
+     [](auto& r, auto& dir) {
+         r.session.startFlashDownloading(dir.file("image.bin"));
+         r.deliver(0xA2, {{0x24, {0x01, 0xFF, 0x80}}}); // 0x20000 bytes
+         while (r.session.flashOffset() < 0x012300) {
+             r.deliver(0xA2, {{0x42, {0x00}}});
+         }
      },
-     [](auto& s) { return s.requestFlashRead(false); },
+     [](auto& r, auto&) {
+         r.deliver(0xA2, {{0x42, {0x00}}, {0x46, {0x01, 0x23, 0x00}}});
+         return true;
+     },
      "A1 07 42 00 46 03 01 23 80 29",
      "",
      {{SessionProgress::FlashBlockRequested, 57}},
@@ -115,7 +159,7 @@ const RequestCase kRequests[] = {
      pending::FlashReadData},
     {"MonitorOn",
      none,
-     [](auto& s) { return s.requestMonitor(true); },
+     [](auto& r, auto&) { return r.session.requestMonitor(true); },
      "A1 02 31 00 2C",
      "",
      {{SessionProgress::MonitorSent, 0}},
@@ -124,7 +168,7 @@ const RequestCase kRequests[] = {
      pending::MonitorOn},
     {"MonitorOff",
      none,
-     [](auto& s) { return s.requestMonitor(false); },
+     [](auto& r, auto&) { return r.session.requestMonitor(false); },
      "A1 02 32 00 2B",
      "",
      {{SessionProgress::MonitorSent, 0}},
@@ -133,7 +177,7 @@ const RequestCase kRequests[] = {
      pending::MonitorOff},
     {"MonitorText",
      none,
-     [](auto& s) { return s.requestMonitorText("V=11\r\n"); },
+     [](auto& r, auto&) { return r.session.requestMonitorText("V=11\r\n"); },
      "A1 0B 33 06 56 3D 31 31 0D 0A 88 01 00 86",
      "",
      {{SessionProgress::MonitorSent, 0}},
@@ -141,8 +185,8 @@ const RequestCase kRequests[] = {
      SessionState::Ready,
      pending::MonitorCommand},
     {"PasswordChange",
-     [](auto& s) { s.accessPassword = "ignored"; },
-     [](auto& s) { return s.requestPasswordChange("new", "old"); },
+     [](auto& r, auto&) { r.session.accessPassword = "ignored"; },
+     [](auto& r, auto&) { return r.session.requestPasswordChange("new", "old"); },
      "A1 0C 28 04 6E 65 77 00 88 04 6F 6C 64 00 12",
      "",
      {{SessionProgress::PasswordChangeSent, 0}},
@@ -155,11 +199,17 @@ class RequestFrames : public ::testing::TestWithParam<RequestCase> {};
 
 TEST_P(RequestFrames, SendsExactFrameTraceProgressAndTimer) {
     const RequestCase& c = GetParam();
+    TempDir dir;
     SessionRig r;
-    c.setup(r.session);
+    c.setup(r, dir);
+    r.channel.sent.clear();
+    r.trace.lines.clear();
+    r.trace.colours.clear();
+    r.trace.dumps.clear();
+    r.host.posted.clear();
     r.session.retryCount = 2;
 
-    ASSERT_TRUE(c.send(r.session));
+    ASSERT_TRUE(c.send(r, dir));
 
     ASSERT_EQ(r.channel.sent.size(), 1u);
     EXPECT_EQ(rig::hex(r.channel.sent[0]), c.frame);
@@ -171,7 +221,10 @@ TEST_P(RequestFrames, SendsExactFrameTraceProgressAndTimer) {
     for (auto colour : r.trace.colours) {
         EXPECT_EQ(colour, 0x808000u);
     }
-    EXPECT_EQ(r.trace.dumps, std::vector<std::string>{std::string("OUT: ") + c.frame});
+    std::vector<std::string> out;
+    std::copy_if(r.trace.dumps.begin(), r.trace.dumps.end(), std::back_inserter(out),
+                 [](const std::string& d) { return d.starts_with("OUT: "); });
+    EXPECT_EQ(out, std::vector<std::string>{std::string("OUT: ") + c.frame});
     if (c.progress) {
         EXPECT_EQ(r.host.posted, (std::vector<std::pair<SessionProgress, int>>{*c.progress}));
     } else {
@@ -187,12 +240,21 @@ INSTANTIATE_TEST_SUITE_P(DeviceSession, RequestFrames, ::testing::ValuesIn(kRequ
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceSessionRequests, RefusedLinkSendsAndChangesNothing) {
+    TempDir dir;
     const std::pair<const char*, std::function<bool(DeviceSession&)>> needLink[] = {
         {"reset", [](auto& s) { return s.requestReset(); }},
         {"config read", [](auto& s) { return s.requestConfigRead(false); }},
-        {"config write", [](auto& s) { return s.requestConfigWrite(nullptr, false); }},
-        {"flash start", [](auto& s) { return s.requestFlashStart(); }},
-        {"flash read start", [](auto& s) { return s.requestFlashReadStart(); }},
+        {"config write",
+         [](auto& s) {
+             const ConfigImage image{};
+             return s.requestConfigWrite(&image, false);
+         }},
+        {"flash loading", [](auto& s) { return s.startFlashLoading("/nonexistent/fw.bin"); }},
+        {"flash downloading",
+         [&](auto& s) {
+             return s.startFlashDownloading(dir.file("image.bin")) ==
+                    DeviceSession::DownloadStart::Started;
+         }},
         {"monitor", [](auto& s) { return s.requestMonitor(true); }},
         {"monitor text", [](auto& s) { return s.requestMonitorText("x"); }},
         {"password change", [](auto& s) { return s.requestPasswordChange("a", "b"); }},
@@ -213,8 +275,20 @@ TEST(DeviceSessionRequests, RefusedLinkSendsAndChangesNothing) {
             EXPECT_TRUE(r.host.posted.empty());
             EXPECT_EQ(r.clock.running(), 0u);
             EXPECT_EQ(r.session.state, SessionState::Failed);
+            EXPECT_EQ(r.session.operation(), OperationKind::None) << "nothing is remembered";
         }
     }
+    // The image file was emptied before the link check, and stays.
+    EXPECT_TRUE(std::filesystem::exists(dir.file("image.bin")));
+
+    // Host errors: nothing to write, no file to load, a file that cannot be created.
+    SessionRig r;
+    EXPECT_FALSE(r.session.requestConfigWrite(nullptr, false));
+    EXPECT_FALSE(r.session.startFlashLoading(""));
+    EXPECT_EQ(r.session.startFlashDownloading(dir.file("no/such/folder/image.bin")),
+              DeviceSession::DownloadStart::FileError);
+    EXPECT_TRUE(r.channel.sent.empty());
+    EXPECT_TRUE(r.host.queries.empty()) << "not even the link is asked for";
 }
 
 TEST(DeviceSessionRequests, RepeatOfThePendingRequestCountsAsRetry) {
@@ -230,22 +304,28 @@ TEST(DeviceSessionRequests, RepeatOfThePendingRequestCountsAsRetry) {
     r.session.requestReset();
     EXPECT_EQ(r.session.retryCount, 2);
 
-    // A configuration read started from another state begins with packet 0.
-    r.session.packetNumber = 3;
+    // A configuration read that another request interrupted is gone: a new read begins with
+    // packet 0.
     r.session.requestConfigRead(false);
-    EXPECT_EQ(r.session.packetNumber, 0);
+    r.deliver(0xA2, {{0x42, Bytes(128)}});
+    r.deliver(0xA2, {{0x42, Bytes(128)}});
+    EXPECT_EQ(r.session.packetNumber(), 2);
+    r.session.requestReset();
+    EXPECT_EQ(r.session.operation(), OperationKind::Reset);
+    r.session.requestConfigRead(false);
+    EXPECT_EQ(r.session.packetNumber(), 0);
     EXPECT_EQ(r.lastSent().substr(0, 35), "A1 0A 42 00 46 03 03 80 00 88 01 00");
 }
 
 TEST(DeviceSessionRequests, SystemInfoForgetsVersionsBeforeAsking) {
     SessionRig r;
-    r.session.firmwareVersion = "old";
-    r.session.loaderVersion = "old";
-    r.session.activePartition = 2;
     r.session.requestSystemInfo();
-    EXPECT_EQ(r.session.firmwareVersion, "");
-    EXPECT_EQ(r.session.loaderVersion, "");
-    EXPECT_EQ(r.session.activePartition, 0xFF);
+    r.deliver(0xA2, {{0x15, {'o', 'l', 'd'}}, {0x16, {'o', 'l', 'd'}}, {0x51, {2}}});
+    ASSERT_EQ(r.session.firmwareVersion(), "old");
+    r.session.requestSystemInfo();
+    EXPECT_EQ(r.session.firmwareVersion(), "");
+    EXPECT_EQ(r.session.loaderVersion(), "");
+    EXPECT_EQ(r.session.activePartition(), 0xFF);
 }
 
 TEST(DeviceSessionRequests, ConfigWriteSwapsTheTagInPacketZeroOnly) {
@@ -265,13 +345,15 @@ TEST(DeviceSessionRequests, ConfigWriteSwapsTheTagInPacketZeroOnly) {
     EXPECT_TRUE(std::equal(image.begin() + 2, image.begin() + 128, first.begin() + 6));
     EXPECT_EQ(rig::hex(Bytes(first.begin() + 132, first.end() - 1)), "46 03 03 80 00 88 01 00");
 
-    r.session.packetNumber = 4;
-    image[0] = 0; // a later packet takes no new copy of the record
-    ASSERT_TRUE(r.session.requestConfigWrite(nullptr, false));
+    const ConfigImage sent = image;
+    image.fill(0); // the write took its own copy of the record
+    for (int packet = 1; packet <= 4; ++packet) {
+        r.deliver(0xA2, {{0x41, {}}});
+    }
+    EXPECT_EQ(r.session.packetNumber(), 4);
     const Bytes& last = r.channel.sent.back();
-    EXPECT_TRUE(std::equal(image.begin() + 512, image.end(), last.begin() + 4));
+    EXPECT_TRUE(std::equal(sent.begin() + 512, sent.end(), last.begin() + 4));
     EXPECT_EQ(rig::hex(Bytes(last.begin() + 132, last.begin() + 137)), "46 03 03 82 00");
-    EXPECT_EQ(r.session.configImage[0], 0x62);
 }
 
 TEST(DeviceSessionRequests, FirmwareChunksFromTheFile) {
@@ -295,20 +377,24 @@ TEST(DeviceSessionRequests, FirmwareChunksFromTheFile) {
     const ChunkCase cases[] = {
         {0, Bytes(file.begin(), file.begin() + 128), 12},
         {128, Bytes(file.begin() + 128, file.begin() + 256), 25},
-        {256, {0x7E}, 38},  // uniform: one byte stands for 128
-        {384, {0x00}, 51},  // zeros too
-        {896, tail, 102},   // short last chunk filled with 0xFF, progress beyond 100
-        {1024, {0xFF}, 115} // wholly past the end
+        {256, {0x7E}, 38}, // uniform: one byte stands for 128
+        {384, {0x00}, 51}, // zeros too
+        {896, tail, 102},  // short last chunk filled with 0xFF, progress beyond 100
     };
     for (const ChunkCase& c : cases) {
         SCOPED_TRACE(c.offset);
         SessionRig r;
-        r.session.useFirmwareFile(path);
-        ASSERT_EQ(r.session.flashTotal, 1000);
-        r.session.flashOffset = c.offset;
-        ASSERT_TRUE(r.session.requestFlashChunk(false));
+        ASSERT_TRUE(r.session.startFlashLoading(path));
+        ASSERT_EQ(r.session.flashTotal(), 1000);
+        r.deliver(0xA2, {{0x21, {}}});
+        for (std::int32_t acked = 0; acked < c.offset; acked += 128) {
+            r.deliver(0xA2, {{0x26,
+                              {0, static_cast<std::uint8_t>(acked >> 8),
+                               static_cast<std::uint8_t>(acked)}}});
+        }
+        ASSERT_EQ(r.session.flashOffset(), c.offset);
         ProtocolFrame sent;
-        std::copy(r.channel.sent[0].begin(), r.channel.sent[0].end(), sent.bytes.begin());
+        std::copy(r.channel.sent.back().begin(), r.channel.sent.back().end(), sent.bytes.begin());
         const auto data = frameFindField(sent, 0x22);
         const auto offset = frameFindField(sent, 0x26);
         ASSERT_TRUE(data && offset);
@@ -316,11 +402,17 @@ TEST(DeviceSessionRequests, FirmwareChunksFromTheFile) {
         EXPECT_EQ(Bytes(offset->value.begin(), offset->value.end()),
                   (Bytes{0, static_cast<std::uint8_t>(c.offset >> 8),
                          static_cast<std::uint8_t>(c.offset)}));
-        EXPECT_EQ(r.host.posted.back(), std::make_pair(SessionProgress::FlashChunkSent, c.percent));
+        const auto chunkReport =
+            std::find_if(r.host.posted.rbegin(), r.host.posted.rend(),
+                         [](const auto& p) { return p.first == SessionProgress::FlashChunkSent; });
+        ASSERT_NE(chunkReport, r.host.posted.rend());
+        EXPECT_EQ(chunkReport->second, c.percent);
         // A re-send reports no progress.
-        r.session.requestFlashChunk(true);
-        EXPECT_EQ(r.host.posted.size(), 1u);
-        EXPECT_EQ(r.channel.sent[1], r.channel.sent[0]);
+        const std::size_t posts = r.host.posted.size();
+        const Bytes first = r.channel.sent.back();
+        r.clock.advance(1000);
+        EXPECT_EQ(r.host.posted.size(), posts);
+        EXPECT_EQ(r.channel.sent.back(), first);
     }
 }
 
@@ -343,18 +435,19 @@ TEST(DeviceSessionRequests, FormatResultHex) {
         {{0x0A}, "0A"},
         {Bytes(30, 0xAB), "AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB AB"},
     };
+    const FramePtr stale = rig::makeFrame(0xA3, {{0x71, {0x55}}});
     for (const auto& [value, text] : cases) {
         DeviceSession s;
-        s.resultHex = "stale";
+        s.formatResultHex(frameFindField(*stale, 0x71));
         FramePtr f = rig::makeFrame(0xA3, {{0x71, value}});
         s.formatResultHex(frameFindField(*f, 0x71));
-        EXPECT_EQ(s.resultHex, text);
-        EXPECT_LE(s.resultHex.size(), kMaxVersionText);
+        EXPECT_EQ(s.resultHex(), text);
+        EXPECT_LE(s.resultHex().size(), kMaxVersionText);
     }
     DeviceSession s;
-    s.resultHex = "stale";
+    s.formatResultHex(frameFindField(*stale, 0x71));
     s.formatResultHex(std::nullopt);
-    EXPECT_EQ(s.resultHex, "");
+    EXPECT_EQ(s.resultHex(), "");
 }
 
 TEST(DeviceSessionRequests, IsResponding) {

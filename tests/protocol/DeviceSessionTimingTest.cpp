@@ -22,53 +22,78 @@ int countLines(const rig::Trace& trace, const std::string& line) {
 
 struct GiveUpCase {
     const char* name;
-    std::function<bool(SessionRig&)> start;
+    // Leaves the request under test as the last frame sent.
+    std::function<bool(SessionRig&, const TempDir&)> start;
     int intervalMs;
 };
 
+std::string firmware(const TempDir& dir, std::size_t size) {
+    testfiles::write(dir.file("fw.bin"), testfiles::firmware(size));
+    return dir.file("fw.bin");
+}
+
 const GiveUpCase kGiveUps[] = {
-    {"Reset", [](auto& r) { return r.session.requestReset(); }, 5000},
-    {"SystemInfo", [](auto& r) { return r.session.requestSystemInfo(); }, 1000},
-    {"ConfigRead", [](auto& r) { return r.session.requestConfigRead(false); }, 1000},
+    {"Reset", [](auto& r, auto&) { return r.session.requestReset(); }, 5000},
+    {"SystemInfo", [](auto& r, auto&) { return r.session.requestSystemInfo(); }, 1000},
+    {"ConfigRead", [](auto& r, auto&) { return r.session.requestConfigRead(false); }, 1000},
     {"ConfigWrite",
-     [](auto& r) {
+     [](auto& r, auto&) {
          ConfigImage image{};
          return r.session.requestConfigWrite(&image, false);
      },
      1000},
-    {"FlashStart", [](auto& r) { return r.session.requestFlashStart(); }, 15000},
+    {"FlashStart",
+     [](auto& r, auto& dir) { return r.session.startFlashLoading(firmware(dir, 1024)); }, 15000},
     {"FlashChunk",
-     [](auto& r) {
-         r.session.flashFilePath = "/nonexistent/firmware.bin";
-         r.session.flashTotal = 1024;
-         return r.session.requestFlashChunk(false);
+     [](auto& r, auto& dir) {
+         r.session.startFlashLoading(firmware(dir, 1024));
+         r.deliver(0xA2, {{0x21, {}}});
+         return r.session.flashOffset() == 0;
      },
      1000},
-    {"FlashStop", [](auto& r) { return r.session.requestFlashStop(false); }, 1000},
+    {"FlashStop",
+     [](auto& r, auto& dir) {
+         r.session.startFlashLoading(firmware(dir, 300));
+         r.deliver(0xA2, {{0x21, {}}});
+         r.deliver(0xA2, {{0x26, {0, 0, 0}}});
+         r.deliver(0xA2, {{0x26, {0, 0, 0x80}}});
+         r.deliver(0xA2, {{0x26, {0, 1, 0}}});
+         return r.lastSent() == "A1 02 29 00 34";
+     },
+     1000},
     {"FlashCancel",
-     [](auto& r) {
-         r.session.flashTotal = 1024; // a cancel is repeated even while chunks remain
-         return r.session.requestFlashCancel(false);
+     [](auto& r, auto& dir) {
+         r.session.startFlashLoading(firmware(dir, 1024));
+         r.deliver(0xA2, {{0x21, {}}});
+         r.session.cancelFlashLoading(); // a cancel is repeated even while chunks remain
+         return r.lastSent() == "A1 02 27 00 36";
      },
      1000},
-    {"FlashReadStart", [](auto& r) { return r.session.requestFlashReadStart(); }, 5000},
+    {"FlashReadStart",
+     [](auto& r, auto& dir) {
+         return r.session.startFlashDownloading(dir.file("image.bin")) ==
+                DeviceSession::DownloadStart::Started;
+     },
+     5000},
     {"FlashRead",
-     [](auto& r) {
-         r.session.flashTotal = 1024;
-         r.session.flashOffset = 256;
-         return r.session.requestFlashRead(false);
+     [](auto& r, auto& dir) {
+         r.session.startFlashDownloading(dir.file("image.bin"));
+         r.deliver(0xA2, {{0x24, {0, 0x03, 0x80}}});
+         r.deliver(0xA2, {{0x42, {1}}});
+         r.deliver(0xA2, {{0x42, {2}}});
+         return r.session.flashOffset() == 256;
      },
      1000},
-    {"MonitorOn", [](auto& r) { return r.session.requestMonitor(true); }, 1000},
-    {"MonitorOff", [](auto& r) { return r.session.requestMonitor(false); }, 1000},
+    {"MonitorOn", [](auto& r, auto&) { return r.session.requestMonitor(true); }, 1000},
+    {"MonitorOff", [](auto& r, auto&) { return r.session.requestMonitor(false); }, 1000},
     {"MonitorText",
-     [](auto& r) {
+     [](auto& r, auto&) {
          r.pane.command = "V=11\r\n";
          return r.session.requestMonitorText(r.pane.command);
      },
      1000},
     {"PasswordChange",
-     [](auto& r) {
+     [](auto& r, auto&) {
          r.host.changeDialog = PasswordChangeTexts{"new", "old"};
          return r.session.requestPasswordChange("new", "old");
      },
@@ -79,18 +104,21 @@ class GiveUp : public ::testing::TestWithParam<GiveUpCase> {};
 
 TEST_P(GiveUp, FourIdenticalSendsThenFailure) {
     const GiveUpCase& c = GetParam();
+    TempDir dir;
     SessionRig r;
-    ASSERT_TRUE(c.start(r));
+    ASSERT_TRUE(c.start(r, dir));
     r.trace.lines.clear();
+    const std::size_t before = r.channel.sent.size() - 1;
+    const Bytes first = r.channel.sent.back();
     for (int send = 1; send <= 4; ++send) {
-        ASSERT_EQ(r.channel.sent.size(), static_cast<std::size_t>(send));
-        EXPECT_EQ(r.channel.sent.back(), r.channel.sent.front()) << "send " << send;
+        ASSERT_EQ(r.channel.sent.size(), before + send);
+        EXPECT_EQ(r.channel.sent.back(), first) << "send " << send;
         EXPECT_EQ(r.session.retryCount, send - 1);
         r.clock.advance(c.intervalMs - 1);
-        EXPECT_EQ(r.channel.sent.size(), static_cast<std::size_t>(send)) << "not yet due";
+        EXPECT_EQ(r.channel.sent.size(), before + send) << "not yet due";
         r.clock.advance(1);
     }
-    EXPECT_EQ(r.channel.sent.size(), 4u);
+    EXPECT_EQ(r.channel.sent.size(), before + 4);
     EXPECT_EQ(countLines(r.trace, "Timer timeout!"), 4);
     ASSERT_GE(r.trace.lines.size(), 2u);
     EXPECT_EQ(r.trace.lines[r.trace.lines.size() - 2], "Timer timeout!");
@@ -100,15 +128,81 @@ TEST_P(GiveUp, FourIdenticalSendsThenFailure) {
     EXPECT_FALSE(r.session.isResponding());
     EXPECT_EQ(r.session.timerId, 0u);
     EXPECT_EQ(r.clock.running(), 0u);
-    EXPECT_EQ(r.session.flashFilePath, "");
-    EXPECT_EQ(r.session.flashTotal, 0);
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
+    EXPECT_EQ(r.session.flashTotal(), 0);
     EXPECT_EQ(r.session.pendingFlags & ~kGiveUpFlagMask, 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("image.bin"))) << "a partial image goes";
     r.clock.advance(60000);
-    EXPECT_EQ(r.channel.sent.size(), 4u) << "nothing after the give-up";
+    EXPECT_EQ(r.channel.sent.size(), before + 4) << "nothing after the give-up";
 }
 
 INSTANTIATE_TEST_SUITE_P(DeviceSession, GiveUp, ::testing::ValuesIn(kGiveUps),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The port goes away in the middle of an operation and cannot be opened again: the re-send or
+// the follow-up request finds no link. The operation ends as given up, so no host is left
+// waiting, and the next command starts afresh once the port is back.
+TEST(DeviceSessionTiming, LostPortEndsTheOperation) {
+    struct LossCase {
+        const char* name;
+        std::function<void(SessionRig&, const TempDir&)> start;
+        std::function<void(SessionRig&)> afterLoss; // what runs into the missing link
+    };
+    const auto timeUp = [](SessionRig& r) { r.clock.runUntilIdle(); };
+    const LossCase cases[] = {
+        {"configuration read, re-send",
+         [](auto& r, auto&) {
+             r.session.requestConfigRead(false);
+             r.deliver(0xA2, {{0x42, Bytes(128, 1)}});
+         },
+         timeUp},
+        {"configuration read, next packet",
+         [](auto& r, auto&) { r.session.requestConfigRead(false); },
+         [](auto& r) {
+             r.deliver(0xA2, {{0x42, Bytes(128, 1)}});
+         }}, // was on its way
+        {"reset, re-send", [](auto& r, auto&) { r.session.requestReset(); }, timeUp},
+        {"reset refused, repeated", [](auto& r, auto&) { r.session.requestReset(); },
+         [](auto& r) {
+             r.deliver(0xA3, {{0x71, {0x01}}});
+         }},
+        {"monitoring on, re-send", [](auto& r, auto&) { r.session.requestMonitor(true); }, timeUp},
+        {"downloading, re-sent start",
+         [](auto& r, auto& dir) { r.session.startFlashDownloading(dir.file("image.bin")); },
+         timeUp},
+    };
+    for (const LossCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        SessionRig r;
+        c.start(r, dir);
+        const std::size_t sent = r.channel.sent.size();
+        r.host.posted.clear();
+        r.trace.lines.clear();
+        r.channel.open = false;
+        r.host.linkAnswer = 0;
+        c.afterLoss(r);
+        EXPECT_EQ(r.channel.sent.size(), sent) << "nothing went out";
+        EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::GaveUp, 0));
+        EXPECT_EQ(r.trace.lines.back(), "Operation failed!");
+        EXPECT_EQ(r.session.state, SessionState::Failed);
+        EXPECT_EQ(r.session.operation(), OperationKind::None);
+        EXPECT_EQ(r.session.pendingFlags, 0u);
+        EXPECT_EQ(r.clock.running(), 0u);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("image.bin")));
+
+        // The port is back: a new read starts at packet 0 and completes.
+        r.channel.open = true;
+        r.host.linkAnswer = 1;
+        ASSERT_TRUE(r.session.requestConfigRead(false));
+        EXPECT_EQ(r.session.packetNumber(), 0);
+        for (int packet = 0; packet < 5; ++packet) {
+            r.deliver(0xA2, {{0x42, Bytes(128, static_cast<std::uint8_t>(packet))}});
+        }
+        EXPECT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
+        EXPECT_EQ(r.session.configImage()[128], 1);
+    }
+}
 
 TEST(DeviceSessionTiming, LoaderThatNeverStartsTheApplicationPostsCodeFive) {
     SessionRig r;
@@ -125,33 +219,27 @@ TEST(DeviceSessionTiming, LoaderThatNeverStartsTheApplicationPostsCodeFive) {
     EXPECT_EQ(r.session.state, SessionState::Failed);
 }
 
-TEST(DeviceSessionTiming, GiveUpMasksFlagsAndDeletesAPartialImage) {
-    TempDir dir;
+TEST(DeviceSessionTiming, GiveUpMasksFlags) {
     struct MaskCase {
         std::uint32_t before;
         std::uint32_t after;
-        bool imageDeleted;
     };
     const MaskCase cases[] = {
-        {0xFFFFFAFF, 0xFFFFC001, false}, // every bit but the downloading ones
-        {0xFFFFFFFF, 0xFFFFC001, true},
-        {pending::FlashReadData, 0, true},
-        {pending::FlashReadStart | pending::SystemInfo, 0, true},
-        {pending::FlashCancel | 0x1, 0x1, false},
+        {0xFFFFFAFF, 0xFFFFC001}, // every bit but the downloading ones
+        {0xFFFFFFFF, 0xFFFFC001},
+        {pending::FlashReadData, 0},
+        {pending::FlashReadStart | pending::SystemInfo, 0},
+        {pending::FlashCancel | 0x1, 0x1},
     };
     for (const MaskCase& c : cases) {
         SCOPED_TRACE(c.before);
         SessionRig r;
-        const std::string image = dir.file("image.bin");
-        testfiles::write(image, Bytes(256, 0x55));
-        r.session.flashFilePath = image;
         r.session.state = SessionState::Ready;
         r.session.pendingFlags = c.before;
         r.session.retryCount = 3;
         r.session.startTimer(1000);
         r.clock.advance(1000);
         EXPECT_EQ(r.session.pendingFlags, c.after);
-        EXPECT_EQ(std::filesystem::exists(image), !c.imageDeleted);
         EXPECT_EQ(r.session.state, SessionState::Failed);
     }
 }
@@ -159,51 +247,65 @@ TEST(DeviceSessionTiming, GiveUpMasksFlagsAndDeletesAPartialImage) {
 TEST(DeviceSessionTiming, TimeoutResendTable) {
     struct ResendCase {
         const char* name;
-        std::function<void(SessionRig&)> setup;
+        std::function<void(SessionRig&, const TempDir&)> setup;
         const char* resent; // "" = nothing is sent
     };
     const ResendCase cases[] = {
         {"Ready without a pending bit sends nothing",
-         [](auto& r) { r.session.state = SessionState::Ready; }, ""},
-        {"Initial sends nothing", [](auto& r) { r.session.state = SessionState::Initial; }, ""},
-        {"Failed sends nothing", [](auto& r) { r.session.state = SessionState::Failed; }, ""},
+         [](auto& r, auto&) { r.session.state = SessionState::Ready; }, ""},
+        {"Initial sends nothing", [](auto& r, auto&) { r.session.state = SessionState::Initial; },
+         ""},
+        {"Failed sends nothing", [](auto& r, auto&) { r.session.state = SessionState::Failed; },
+         ""},
         {"cancel wins over the chunk",
-         [](auto& r) {
-             r.session.state = SessionState::FlashLoading;
-             r.session.pendingFlags = pending::FlashCancel;
-             r.session.flashTotal = 1024;
+         [](auto& r, auto& dir) {
+             r.session.startFlashLoading(firmware(dir, 1024));
+             r.deliver(0xA2, {{0x21, {}}});
+             r.session.cancelFlashLoading();
          },
          "A1 02 27 00 36"},
         {"stop once every chunk is sent",
-         [](auto& r) {
-             r.session.state = SessionState::FlashLoading;
-             r.session.flashTotal = 1024;
-             r.session.flashOffset = 1024;
+         [](auto& r, auto& dir) {
+             r.session.startFlashLoading(firmware(dir, 300));
+             r.deliver(0xA2, {{0x21, {}}});
+             r.deliver(0xA2, {{0x26, {0, 0, 0}}});
+             r.deliver(0xA2, {{0x26, {0, 0, 0x80}}});
+             r.deliver(0xA2, {{0x26, {0, 1, 0}}});
          },
          "A1 02 29 00 34"},
         {"monitor on before every other bit",
-         [](auto& r) {
+         [](auto& r, auto&) {
              r.session.state = SessionState::Ready;
              r.session.pendingFlags = 0x7FE;
          },
          "A1 02 31 00 2C"},
         {"system info before downloading",
-         [](auto& r) {
-             r.session.state = SessionState::Ready;
-             r.session.pendingFlags = pending::SystemInfo | pending::FlashReadData;
+         [](auto& r, auto& dir) {
+             r.session.startFlashDownloading(dir.file("image.bin"));
+             r.deliver(0xA2, {{0x24, {0, 0x03, 0x80}}});
+             r.session.requestSystemInfo();
          },
          "A1 02 15 00 48"},
         {"password change only while its dialog is open",
-         [](auto& r) {
+         [](auto& r, auto&) {
              r.session.state = SessionState::Ready;
              r.session.pendingFlags = pending::PasswordChange;
+         },
+         ""},
+        {"a loading that waits for the host's file",
+         [](auto& r, auto&) {
+             r.deliver(0xA1, {{0x11, {1}}, {0x71, {0x9F}}});
+             r.deliver(0xA2, {{0x21, {}}});
          },
          ""},
     };
     for (const ResendCase& c : cases) {
         SCOPED_TRACE(c.name);
+        TempDir dir;
         SessionRig r;
-        c.setup(r);
+        c.setup(r, dir);
+        r.channel.sent.clear();
+        r.trace.lines.clear();
         const SessionState state = r.session.state;
         r.session.startTimer(1000);
         r.clock.advance(1000);
@@ -299,8 +401,7 @@ const BudgetStep kBudgetSteps[] = {
     {"FlashChunk1",
      [](auto& r, auto&, auto& dir) {
          testfiles::write(dir.file("fw.bin"), testfiles::firmware(400));
-         r.session.useFirmwareFile(dir.file("fw.bin"));
-         r.session.requestFlashStart();
+         r.session.startFlashLoading(dir.file("fw.bin"));
      },
      [](const ProtocolFrame& f) {
          return hasField(f, 0x26, {0, 0, 0x80});
@@ -309,8 +410,7 @@ const BudgetStep kBudgetSteps[] = {
     {"FlashBlock1",
      [](auto& r, auto& conv, auto& dir) {
          conv.flashImage = testfiles::firmware(512);
-         r.session.useImageFile(dir.file("image.bin"));
-         r.session.requestFlashReadStart();
+         r.session.startFlashDownloading(dir.file("image.bin"));
      },
      [](const ProtocolFrame& f) {
          return hasField(f, 0x46, {0, 0, 0x80});
@@ -383,7 +483,7 @@ TEST(DeviceSessionTiming, AnswerAt999CompletesAndAt1001FindsTheResend) {
         r.clock.runUntilIdle();
         EXPECT_EQ(r.channel.sent.size(), c.sends);
         EXPECT_EQ(r.host.count(SessionProgress::SystemInfoEnded, 1), 1);
-        EXPECT_EQ(r.session.firmwareVersion, "FW2");
+        EXPECT_EQ(r.session.firmwareVersion(), "FW2");
     }
 }
 
@@ -399,8 +499,7 @@ TEST(DeviceSessionTiming, LateAnswersNeverDuplicateOrShiftFlashData) {
             SessionRig r;
             ScriptedConverter conv(r);
             conv.delayMs = delay;
-            r.session.useFirmwareFile(dir.file("fw.bin"));
-            r.session.requestFlashStart();
+            r.session.startFlashLoading(dir.file("fw.bin"));
             r.clock.runUntilIdle();
             Bytes expected = fw;
             expected.resize(1024, 0xFF);
@@ -413,8 +512,7 @@ TEST(DeviceSessionTiming, LateAnswersNeverDuplicateOrShiftFlashData) {
             conv.delayMs = delay;
             conv.flashImage = fw;
             conv.flashImage.resize(1024, 0xFF);
-            r.session.useImageFile(dir.file("image.bin"));
-            r.session.requestFlashReadStart();
+            r.session.startFlashDownloading(dir.file("image.bin"));
             r.clock.runUntilIdle();
             EXPECT_EQ(testfiles::read(dir.file("image.bin")), conv.flashImage);
             EXPECT_EQ(r.host.count(SessionProgress::FlashReadEnded, 1), 1);

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+
+#include <sys/resource.h>
 
 using namespace vandrel;
 using rig::Bytes;
@@ -46,13 +49,14 @@ TEST(ConfigTransfer, ReadsFivePacketsAndSwapsTheTag) {
 
     Bytes expected = conv.configMemory;
     std::swap(expected[0], expected[1]);
-    EXPECT_EQ(Bytes(r.session.configImage.begin(), r.session.configImage.end()), expected);
+    EXPECT_EQ(Bytes(r.session.configImage().begin(), r.session.configImage().end()), expected);
     EXPECT_EQ(progressOf(r.host, SessionProgress::ConfigReadSent), std::vector<int>(5, 0));
     EXPECT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
     // The system information follows at once.
     EXPECT_EQ(r.host.count(SessionProgress::SystemInfoEnded, 1), 1);
-    EXPECT_EQ(r.session.firmwareVersion, "FW2");
+    EXPECT_EQ(r.session.firmwareVersion(), "FW2");
     EXPECT_EQ(r.session.state, SessionState::Ready);
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
     for (int p = 0; p < 5; ++p) {
         EXPECT_NE(std::find(r.trace.lines.begin(), r.trace.lines.end(),
                             "Read configuration data (packet:" + std::to_string(p) + ")"),
@@ -84,16 +88,29 @@ TEST(ConfigTransfer, WritesFivePacketsAndSwapsTheTag) {
 TEST(ConfigTransfer, ShortPacketAndRefusals) {
     // A short read answer is stored as 128 bytes, the missing part zero.
     SessionRig r;
-    r.session.configImage.fill(0xEE);
     r.session.requestConfigRead(false);
-    r.session.packetNumber = 1;
+    r.deliver(0xA2, {{0x42, Bytes(128, 0xEE)}});
     r.deliver(0xA2, {{0x42, {1, 2, 3}}});
-    EXPECT_EQ(r.session.configImage[128], 1);
-    EXPECT_EQ(r.session.configImage[130], 3);
-    EXPECT_EQ(r.session.configImage[131], 0);
-    EXPECT_EQ(r.session.configImage[255], 0);
-    EXPECT_EQ(r.session.configImage[256], 0xEE);
-    EXPECT_EQ(r.session.packetNumber, 2);
+    EXPECT_EQ(r.session.packetNumber(), 2);
+    for (int packet = 2; packet < 5; ++packet) {
+        r.deliver(0xA2, {{0x42, Bytes(128, 0xEE)}});
+    }
+    ASSERT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
+    const ConfigImage read = r.session.configImage();
+    EXPECT_EQ(read[128], 1);
+    EXPECT_EQ(read[130], 3);
+    EXPECT_EQ(read[131], 0);
+    EXPECT_EQ(read[255], 0);
+    EXPECT_EQ(read[256], 0xEE);
+
+    // A read that fails half-way leaves the configuration read before as it was.
+    r.session.requestConfigRead(false);
+    r.deliver(0xA2, {{0x42, Bytes(128, 0x11)}});
+    for (int i = 0; i < 4; ++i) {
+        r.deliver(0xA3, {{0x71, {0x01}}});
+    }
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::ConfigReadEnded, 2));
+    EXPECT_EQ(r.session.configImage(), read);
 
     // Refused three more times: the fourth refusal fails with the status text.
     for (bool writing : {false, true}) {
@@ -105,18 +122,130 @@ TEST(ConfigTransfer, ShortPacketAndRefusals) {
             f.deliver(0xA3, {{0x71, {0x01, 0x55}}});
         }
         EXPECT_EQ(f.channel.sent.size(), 4u);
-        EXPECT_EQ(f.session.resultHex, "01 55");
+        EXPECT_EQ(f.session.resultHex(), "01 55");
         EXPECT_EQ(f.host.last(), std::make_pair(writing ? SessionProgress::ConfigWriteEnded
                                                         : SessionProgress::ConfigReadEnded,
                                                 2));
         EXPECT_EQ(f.session.state, SessionState::Ready);
+        EXPECT_EQ(f.session.operation(), OperationKind::None);
         EXPECT_EQ(f.session.timerId, 0u);
         // Answers of the other transfer, and stray frames, are ignored.
         f.session.requestConfigRead(false);
         f.deliver(0xA2, {{0x41, {}}});
         f.deliver(0xA1, {{0x42, Bytes(128)}});
-        EXPECT_EQ(f.session.packetNumber, 0);
+        EXPECT_EQ(f.session.packetNumber(), 0);
         EXPECT_NE(f.session.timerId, 0u);
+    }
+}
+
+// An answer that names an address other than the outstanding step's is late: it is traced and
+// changes nothing. The answer that names the right address then goes on as usual.
+TEST(Transfers, StaleAnswersChangeNothing) {
+    struct StaleCase {
+        const char* name;
+        std::function<void(SessionRig&, const TempDir&)> start;
+        std::vector<rig::Field> stale;
+        const char* line;
+        std::vector<rig::Field> right;
+    };
+    const auto loading = [](SessionRig& r, const TempDir& dir, std::size_t size) {
+        testfiles::write(dir.file("fw.bin"), patterned(size, 1));
+        r.session.startFlashLoading(dir.file("fw.bin"));
+        r.deliver(0xA2, {{0x21, {}}});
+        r.deliver(0xA2, {{0x26, {0, 0, 0}}});
+    };
+    const StaleCase cases[] = {
+        {"configuration read",
+         [](auto& r, auto&) {
+             r.session.requestConfigRead(false);
+             r.deliver(0xA2, {{0x42, Bytes(128, 1)}, {0x46, {0x03, 0x80, 0x00}}});
+         },
+         {{0x42, Bytes(128, 9)}, {0x46, {0x03, 0x80, 0x00}}},
+         "Stale answer ignored (address 038000)",
+         {{0x42, Bytes(128, 2)}, {0x46, {0x03, 0x80, 0x80}}}},
+        {"configuration write",
+         [](auto& r, auto&) {
+             const ConfigImage image{};
+             r.session.requestConfigWrite(&image, false);
+             r.deliver(0xA2, {{0x41, {}}, {0x46, {0x03, 0x80, 0x00}}});
+         },
+         {{0x41, {}}, {0x46, {0x03, 0x80, 0x00}}},
+         "Stale answer ignored (address 038000)",
+         {{0x41, {}}, {0x46, {0x03, 0x80, 0x80}}}},
+        {"chunk acknowledgement",
+         [&](auto& r, auto& dir) { loading(r, dir, 1024); },
+         {{0x26, {0, 0, 0}}},
+         "Stale answer ignored (address 000000)",
+         {{0x26, {0, 0, 0x80}}}},
+        {"last chunk acknowledged again once the stop is out",
+         [&](auto& r, auto& dir) { loading(r, dir, 128); },
+         {{0x26, {0, 0, 0}}},
+         "Stale answer ignored (address 000000)",
+         {{0x29, {}}}},
+        {"image block",
+         [](auto& r, auto& dir) {
+             r.session.startFlashDownloading(dir.file("image.bin"));
+             r.deliver(0xA2, {{0x24, {0, 0x03, 0x80}}});
+             r.deliver(0xA2, {{0x42, Bytes(128, 1)}, {0x46, {0, 0, 0}}});
+         },
+         {{0x42, Bytes(128, 9)}, {0x46, {0, 0, 0}}},
+         "Stale answer ignored (address 000000)",
+         {{0x42, Bytes(128, 2)}, {0x46, {0, 0, 0x80}}}},
+    };
+    for (const StaleCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        SessionRig r;
+        c.start(r, dir);
+        r.clock.advance(400);
+        const std::size_t sent = r.channel.sent.size();
+        const std::size_t posted = r.host.posted.size();
+        const TimerId timer = r.session.timerId;
+        const std::int32_t packet = r.session.packetNumber();
+        const std::int32_t offset = r.session.flashOffset();
+        const std::uintmax_t imageSize = std::filesystem::exists(dir.file("image.bin"))
+                                             ? testfiles::read(dir.file("image.bin")).size()
+                                             : 0;
+
+        FramePtr stale = frameCreate(0xA2);
+        for (const rig::Field& f : c.stale) {
+            frameAddField(*stale, f.tag, static_cast<std::uint8_t>(f.value.size()), f.value.data());
+        }
+        frameSeal(*stale);
+        r.deliver(std::move(stale));
+        EXPECT_EQ(r.trace.lines.back(), c.line);
+        EXPECT_EQ(r.channel.sent.size(), sent) << "no next request";
+        EXPECT_EQ(r.host.posted.size(), posted);
+        EXPECT_EQ(r.session.timerId, timer) << "the timer keeps running";
+        EXPECT_EQ(r.timeout(), 600);
+        EXPECT_EQ(r.session.packetNumber(), packet);
+        EXPECT_EQ(r.session.flashOffset(), offset);
+        if (imageSize) {
+            EXPECT_EQ(testfiles::read(dir.file("image.bin")).size(), imageSize) << "not stored";
+        }
+
+        FramePtr right = frameCreate(0xA2);
+        for (const rig::Field& f : c.right) {
+            frameAddField(*right, f.tag, static_cast<std::uint8_t>(f.value.size()), f.value.data());
+        }
+        frameSeal(*right);
+        r.deliver(std::move(right));
+        EXPECT_NE(r.host.posted.size(), posted) << "the right answer goes on";
+    }
+    // Nothing of the stale read answer reached the image.
+    SessionRig r;
+    r.session.requestConfigRead(false);
+    r.deliver(0xA2, {{0x42, Bytes(128, 1)}, {0x46, {0x03, 0x80, 0x00}}});
+    r.deliver(0xA2, {{0x42, Bytes(128, 9)}, {0x46, {0x03, 0x80, 0x00}}});
+    for (std::uint8_t packet = 1; packet < 5; ++packet) {
+        r.deliver(0xA2, {{0x42, Bytes(128, static_cast<std::uint8_t>(packet + 1))},
+                         {0x46,
+                          {0x03, static_cast<std::uint8_t>(0x80 + packet / 2),
+                           static_cast<std::uint8_t>(packet % 2 ? 0x80 : 0)}}});
+    }
+    ASSERT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
+    for (std::size_t packet = 0; packet < 5; ++packet) {
+        EXPECT_EQ(r.session.configImage()[packet * 128 + 5], packet + 1) << packet;
     }
 }
 
@@ -159,9 +288,10 @@ TEST(FlashLoading, UserStartedLoadsTheWholeFile) {
     testfiles::write(dir.file("fw.bin"), fw);
     SessionRig r;
     ScriptedConverter conv(r);
-    r.session.useFirmwareFile(dir.file("fw.bin"));
-    EXPECT_EQ(r.session.flashTotal, 294);
-    ASSERT_TRUE(r.session.requestFlashStart());
+    ASSERT_TRUE(r.session.startFlashLoading(dir.file("fw.bin")));
+    EXPECT_EQ(r.session.flashTotal(), 294);
+    EXPECT_EQ(r.session.operation(), OperationKind::FlashLoading);
+    EXPECT_FALSE(r.session.awaitingFirmware());
     r.clock.runUntilIdle();
 
     Bytes expected = fw;
@@ -173,62 +303,104 @@ TEST(FlashLoading, UserStartedLoadsTheWholeFile) {
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 1));
     EXPECT_EQ(r.trace.lines.back(), "Stop FLASH loading");
     EXPECT_EQ(r.session.state, SessionState::Ready);
-    EXPECT_EQ(r.session.flashFilePath, "");
-    EXPECT_EQ(r.session.flashTotal, 0);
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
+    EXPECT_EQ(r.session.flashTotal(), 0);
     EXPECT_TRUE(std::filesystem::exists(dir.file("fw.bin"))) << "the firmware file stays";
 }
 
-TEST(FlashLoading, ConverterStartedWaitsForTheFile) {
-    TempDir dir;
-    const Bytes fw = testfiles::firmware(300);
-    testfiles::write(dir.file("fw.bin"), fw);
+// The loader asks for firmware: the start goes out at once, a chunk only once the host has handed
+// over the file the user confirmed, whether before or after the converter took the start.
+TEST(FlashLoading, ConverterStartedWaitsForTheHostsFile) {
+    for (const bool acceptedFirst : {true, false}) {
+        SCOPED_TRACE(acceptedFirst ? "accepted, then the file" : "the file, then accepted");
+        TempDir dir;
+        const Bytes fw = testfiles::firmware(300);
+        testfiles::write(dir.file("fw.bin"), fw);
+        SessionRig r;
+        ScriptedConverter conv(r);
+        conv.delayMs = 500;
+        EXPECT_FALSE(r.session.supplyFirmware(dir.file("fw.bin"))) << "nothing asks for one";
+        r.deliver(0xA1, {{0x11, {0x01}}, {0x71, {0x9F}}});
+        EXPECT_EQ(r.host.count(SessionProgress::LoaderWaitsForFirmware, 0), 1);
+        EXPECT_TRUE(r.session.awaitingFirmware());
+        if (acceptedFirst) {
+            r.clock.runUntilIdle();
+            EXPECT_EQ(r.session.state, SessionState::FlashLoading);
+            EXPECT_EQ(r.session.timerId, 0u);
+            EXPECT_TRUE(conv.chunks.empty());
+            EXPECT_TRUE(r.session.awaitingFirmware());
+        }
+        ASSERT_TRUE(r.session.supplyFirmware(dir.file("fw.bin")));
+        EXPECT_FALSE(r.session.awaitingFirmware());
+        EXPECT_FALSE(r.session.supplyFirmware(dir.file("other.bin"))) << "one file per loading";
+        r.clock.runUntilIdle();
+        Bytes expected = fw;
+        expected.resize(384, 0xFF);
+        EXPECT_EQ(conv.firmware(), expected);
+        EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 1));
+        EXPECT_EQ(r.session.operation(), OperationKind::None);
+    }
+
+    // No file: the cancel goes out, and the converter's answer ends the loading.
     SessionRig r;
     ScriptedConverter conv(r);
     r.deliver(0xA1, {{0x11, {0x01}}, {0x71, {0x9F}}});
-    EXPECT_EQ(r.host.count(SessionProgress::LoaderWaitsForFirmware, 0), 1);
     r.clock.runUntilIdle();
-    // Accepted before any file was chosen: no chunk yet.
-    EXPECT_EQ(r.session.state, SessionState::FlashLoading);
-    EXPECT_EQ(r.session.timerId, 0u);
+    r.session.declineFirmware();
+    EXPECT_EQ(r.lastSent(), "A1 02 27 00 36");
+    EXPECT_FALSE(r.session.awaitingFirmware());
+    r.clock.runUntilIdle();
+    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 4));
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
     EXPECT_TRUE(conv.chunks.empty());
-
-    r.session.useFirmwareFile(dir.file("fw.bin"));
-    ASSERT_TRUE(r.session.requestFlashChunk(false));
-    r.clock.runUntilIdle();
-    Bytes expected = fw;
-    expected.resize(384, 0xFF);
-    EXPECT_EQ(conv.firmware(), expected);
-    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 1));
+    const std::size_t sent = r.channel.sent.size();
+    r.session.declineFirmware();
+    r.session.cancelFlashLoading();
+    EXPECT_EQ(r.channel.sent.size(), sent) << "nothing left to cancel";
 }
 
-TEST(FlashLoading, NextChunkFollowsTheAcknowledgedAddress) {
+// Only the chunk outstanding may be acknowledged; an acknowledgement of another address (an
+// earlier copy of a repeated chunk) changes nothing.
+TEST(FlashLoading, OnlyTheOutstandingChunkIsAcknowledged) {
     TempDir dir;
     testfiles::write(dir.file("fw.bin"), testfiles::firmware(1024));
     SessionRig r;
-    r.session.useFirmwareFile(dir.file("fw.bin"));
-    r.session.requestFlashStart();
+    r.session.startFlashLoading(dir.file("fw.bin"));
     r.deliver(0xA2, {{0x21, {}}});
     EXPECT_NE(r.lastSent().find("26 03 00 00 00"), std::string::npos);
-    r.deliver(0xA2, {{0x26, {0x00, 0x02, 0x00}}}); // the converter took 0x200
-    EXPECT_EQ(r.session.flashOffset, 0x280);
-    EXPECT_NE(r.lastSent().find("26 03 00 02 80"), std::string::npos);
+    r.deliver(0xA2, {{0x26, {0x00, 0x02, 0x00}}}); // not the chunk sent
+    EXPECT_EQ(r.session.flashOffset(), 0);
+    EXPECT_EQ(r.channel.sent.size(), 2u);
     // A short address reads the missing low bytes as zero.
     r.deliver(0xA2, {{0x26, {0x00}}});
-    EXPECT_EQ(r.session.flashOffset, 0x80);
+    EXPECT_EQ(r.session.flashOffset(), 0x80);
+    EXPECT_NE(r.lastSent().find("26 03 00 00 80"), std::string::npos);
+    for (std::uint8_t low : {0x80, 0x00, 0x80, 0x00, 0x80, 0x00}) {
+        const std::int32_t at = r.session.flashOffset();
+        ASSERT_EQ(at & 0x7F, 0);
+        ASSERT_EQ(at & 0x80, low);
+        r.deliver(0xA2, {{0x26, {0x00, static_cast<std::uint8_t>(at >> 8), low}}});
+    }
+    EXPECT_EQ(r.session.flashOffset(), 0x380);
     r.deliver(0xA2, {{0x26, {0x00, 0x03, 0x80}}}); // the last chunk
     EXPECT_EQ(r.lastSent(), "A1 02 29 00 34");
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashChunkSent, 100));
-    EXPECT_EQ(r.session.flashOffset, 1024);
+    EXPECT_EQ(r.session.flashOffset(), 1024);
+    // The same acknowledgement again: no second stop, no second report.
+    const std::size_t sent = r.channel.sent.size();
+    const std::size_t posted = r.host.posted.size();
+    r.deliver(0xA2, {{0x26, {0x00, 0x03, 0x80}}});
+    EXPECT_EQ(r.channel.sent.size(), sent);
+    EXPECT_EQ(r.host.posted.size(), posted);
 }
 
 TEST(FlashLoading, CancelIgnoresChunkAcknowledgements) {
     TempDir dir;
     testfiles::write(dir.file("fw.bin"), testfiles::firmware(1024));
     SessionRig r;
-    r.session.useFirmwareFile(dir.file("fw.bin"));
-    r.session.requestFlashStart();
+    r.session.startFlashLoading(dir.file("fw.bin"));
     r.deliver(0xA2, {{0x21, {}}});
-    r.session.requestFlashCancel(false);
+    r.session.cancelFlashLoading();
     const std::size_t sent = r.channel.sent.size();
     r.deliver(0xA2, {{0x26, {0, 0, 0}}});
     EXPECT_EQ(r.channel.sent.size(), sent);
@@ -237,7 +409,7 @@ TEST(FlashLoading, CancelIgnoresChunkAcknowledgements) {
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 4));
     EXPECT_EQ(r.session.pendingFlags, 0u);
     EXPECT_EQ(r.session.state, SessionState::Ready);
-    EXPECT_EQ(r.session.flashFilePath, "");
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
     EXPECT_EQ(r.session.timerId, 0u);
 }
 
@@ -248,15 +420,25 @@ TEST(FlashLoading, RefusalsRepeatTheOutstandingStep) {
         const char* repeated;
     };
     const RefusalCase cases[] = {
-        {"cancel", [](auto& r) { r.session.requestFlashCancel(false); }, "A1 02 27 00 36"},
-        {"stop", [](auto& r) { r.session.requestFlashStop(false); }, "A1 02 29 00 34"},
+        {"cancel", [](auto& r) { r.session.cancelFlashLoading(); }, "A1 02 27 00 36"},
+        {"stop",
+         [](auto& r) {
+             r.deliver(0xA2, {{0x26, {0, 0, 0}}});
+             r.deliver(0xA2, {{0x26, {0, 0, 0x80}}});
+         },
+         "A1 02 29 00 34"},
     };
+    TempDir dir;
+    testfiles::write(dir.file("fw.bin"), testfiles::firmware(300));
+    std::filesystem::resize_file(dir.file("fw.bin"), 256);
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         SessionRig r;
-        r.session.flashFilePath = "/nonexistent/fw.bin";
-        r.session.flashTotal = 256;
+        r.session.startFlashLoading(dir.file("fw.bin"));
+        r.deliver(0xA2, {{0x21, {}}});
         c.step(r);
+        ASSERT_EQ(r.lastSent(), c.repeated);
+        const std::size_t first = r.channel.sent.size();
         for (int i = 1; i <= 3; ++i) {
             r.deliver(0xA3, {{0x71, {0x42}}});
             EXPECT_EQ(r.lastSent(), c.repeated);
@@ -264,12 +446,12 @@ TEST(FlashLoading, RefusalsRepeatTheOutstandingStep) {
         }
         EXPECT_TRUE(r.host.queries.empty() || r.host.queries.back() != SessionQuery::AskPassword);
         r.deliver(0xA3, {{0x71, {0x9E}}});
-        EXPECT_EQ(r.channel.sent.size(), 4u);
-        EXPECT_EQ(r.session.resultHex, "9E");
+        EXPECT_EQ(r.channel.sent.size(), first + 3);
+        EXPECT_EQ(r.session.resultHex(), "9E");
         EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 2));
         EXPECT_EQ(r.session.state, SessionState::Ready);
         EXPECT_EQ(r.session.pendingFlags, 0u);
-        EXPECT_EQ(r.session.flashFilePath, "");
+        EXPECT_EQ(r.session.operation(), OperationKind::None);
     }
 }
 
@@ -279,9 +461,9 @@ struct Download {
     ScriptedConverter conv{r};
     std::string image = dir.file("image.bin");
 
-    explicit Download(Bytes flash) {
-        conv.flashImage = std::move(flash);
-        EXPECT_TRUE(r.session.useImageFile(image));
+    explicit Download(Bytes flash) { conv.flashImage = std::move(flash); }
+    bool start() {
+        return r.session.startFlashDownloading(image) == DeviceSession::DownloadStart::Started;
     }
 };
 
@@ -294,8 +476,7 @@ TEST(FlashDownloading, ImageFileEqualsTheConvertersFlash) {
                   0xFF); // a uniform block travels as one byte
         Download d(withErased);
         testfiles::write(d.image, Bytes(10, 1)); // chosen files start empty
-        d.r.session.useImageFile(d.image);
-        ASSERT_TRUE(d.r.session.requestFlashReadStart());
+        ASSERT_TRUE(d.start());
         d.r.clock.runUntilIdle();
         EXPECT_EQ(testfiles::read(d.image), withErased);
         EXPECT_EQ(d.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 1));
@@ -312,14 +493,17 @@ TEST(FlashDownloading, ImageFileEqualsTheConvertersFlash) {
 TEST(FlashDownloading, BlocksOutOfPlaceOrMalformed) {
     Download d(Bytes(1024, 0));
     d.conv.silent = true;
-    d.r.session.requestFlashReadStart();
+    d.start();
     d.r.deliver(0xA2, {{0x24, {0x00, 0x01, 0x80}}}); // 0x180 + 128 = 512 bytes
-    EXPECT_EQ(d.r.session.flashTotal, 512);
+    EXPECT_EQ(d.r.session.flashTotal(), 512);
     EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 00 CD");
 
-    // Another address: not written, the same block asked for again.
+    // Another address: not written, and nothing is asked; the time-out asks again.
     d.r.deliver(0xA2, {{0x42, Bytes(128, 7)}, {0x46, {0x00, 0x01, 0x00}}});
     EXPECT_EQ(testfiles::read(d.image).size(), 0u);
+    EXPECT_EQ(d.r.channel.sent.size(), 2u);
+    d.r.clock.advance(1000);
+    EXPECT_EQ(d.r.channel.sent.size(), 3u);
     EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 00 CD");
     // One byte stands for 128 copies; no address means the block asked for.
     d.r.deliver(0xA2, {{0x42, {0xFF}}});
@@ -328,8 +512,9 @@ TEST(FlashDownloading, BlocksOutOfPlaceOrMalformed) {
     d.r.deliver(0xA2, {{0x42, Bytes(200, 9)}, {0x46, {0x00, 0x01, 0x00}}});
     // A size answer now would restart the image behind the blocks written: ignored.
     d.r.deliver(0xA2, {{0x24, {0x00, 0x01, 0x80}}});
-    EXPECT_EQ(d.r.session.flashOffset, 384);
-    d.r.deliver(0xA2, {{0x42, {0x00}}, {0x46, {0x00, 0x01, 0x80}}});
+    EXPECT_EQ(d.r.session.flashOffset(), 384);
+    // An address field too short to name a block counts as none.
+    d.r.deliver(0xA2, {{0x42, {0x00}}, {0x46, {0x01}}});
 
     Bytes expected(128, 0xFF);
     Bytes shortBlock{1, 2, 3};
@@ -339,11 +524,22 @@ TEST(FlashDownloading, BlocksOutOfPlaceOrMalformed) {
     expected.insert(expected.end(), 128, 0);
     EXPECT_EQ(testfiles::read(d.image), expected);
     EXPECT_EQ(d.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 1));
+    EXPECT_EQ(d.r.session.operation(), OperationKind::None);
+
+    // A size field too short to read is no answer: the start is asked again when its time is up.
+    Download s(Bytes(256, 0));
+    s.conv.silent = true;
+    s.start();
+    s.r.deliver(0xA2, {{0x24, {0x01}}});
+    EXPECT_EQ(s.r.channel.sent.size(), 1u);
+    EXPECT_EQ(s.r.timeout(), 5000);
+    s.r.clock.advance(5000);
+    EXPECT_EQ(s.r.lastSent(), "A1 05 24 00 88 01 00 AD");
 }
 
 TEST(FlashDownloading, ImageSizeZeroReadsOneBlock) {
     Download d(Bytes(128, 0x5A));
-    d.r.session.requestFlashReadStart();
+    d.start();
     d.r.clock.runUntilIdle();
     EXPECT_EQ(testfiles::read(d.image), Bytes(128, 0x5A));
     EXPECT_EQ(d.r.channel.sent.size(), 2u);
@@ -371,6 +567,12 @@ TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
          [](Download& d) { d.r.clock.advance(4000); },
          false,
          {{SessionProgress::GaveUp, 0}}},
+        {"converter restarts",
+         [](Download& d) {
+             d.r.deliver(0xA1, {{0x13, {0x03}}});
+         },
+         false,
+         {{SessionProgress::RestartCode, 0}}},
     };
     for (const EndCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -382,7 +584,7 @@ TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
             }
             return nullptr;
         };
-        p.r.session.requestFlashReadStart();
+        p.start();
         p.r.clock.advance(100);
         ASSERT_EQ(testfiles::read(p.image).size(), 384u);
         const std::size_t sent = p.r.channel.sent.size();
@@ -391,6 +593,7 @@ TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
         EXPECT_EQ(std::filesystem::exists(p.image), c.fileStays);
         EXPECT_EQ(p.r.session.pendingFlags, 0u);
         EXPECT_EQ(p.r.session.timerId, 0u);
+        EXPECT_EQ(p.r.session.operation(), OperationKind::None);
         if (c.posted) {
             EXPECT_EQ(p.r.host.last(), *c.posted);
         } else {
@@ -402,24 +605,57 @@ TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
     // A cancelled password question keeps the (empty) file.
     Download q(Bytes(256, 1));
     q.conv.silent = true;
-    q.r.session.requestFlashReadStart();
+    q.start();
     q.r.deliver(0xA3, {{0x71, {0x9E}}});
     EXPECT_EQ(q.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 5));
     EXPECT_TRUE(std::filesystem::exists(q.image));
 }
 
-TEST(FlashDownloading, ChoosingFirmwareForgetsAnUnfinishedDownload) {
+// The disk fills up half-way: the download ends as failed, not done, and the partial image goes.
+TEST(FlashDownloading, ImageFileThatCannotBeWrittenEndsAsFailed) {
+    Download d(patterned(1024, 3));
+    d.r.session.state = SessionState::Ready;
+    d.r.deliver(0xA3, {{0x71, {0x33}}}); // a status from before
+    ASSERT_EQ(d.r.session.resultHex(), "33");
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 300;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool started = d.start();
+    d.r.clock.runUntilIdle();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_TRUE(started);
+    EXPECT_EQ(d.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 2));
+    EXPECT_EQ(d.r.host.count(SessionProgress::FlashReadEnded, 1), 0);
+    EXPECT_EQ(d.r.trace.lines.back(), "Image file write failed!");
+    EXPECT_EQ(d.r.session.resultHex(), "") << "no status: the failure is not the converter's";
+    EXPECT_FALSE(std::filesystem::exists(d.image));
+    EXPECT_EQ(d.r.channel.sent.size(), 4u) << "the start and three blocks; nothing after";
+    EXPECT_EQ(d.r.session.operation(), OperationKind::None);
+    EXPECT_EQ(d.r.session.timerId, 0u);
+}
+
+TEST(FlashDownloading, AnotherOperationForgetsAnUnfinishedDownload) {
     TempDir dir;
     const std::string firmware = dir.file("fw.bin");
     testfiles::write(firmware, testfiles::firmware(300));
     SessionRig r;
-    r.session.state = SessionState::Ready;
-    r.session.pendingFlags = pending::FlashReadData;
-    r.session.useFirmwareFile(firmware);
-    r.session.requestFlashStart();
+    r.session.startFlashDownloading(dir.file("image.bin"));
+    r.deliver(0xA2, {{0x24, {0, 0x03, 0x80}}});
+    r.deliver(0xA2, {{0x42, {1}}});
+    r.session.startFlashLoading(firmware);
+    EXPECT_EQ(r.session.pendingFlags & (pending::FlashReadStart | pending::FlashReadData), 0u);
+    EXPECT_EQ(r.session.operation(), OperationKind::FlashLoading);
+    r.session.stopFlashDownloading(); // nothing to stop any more
     r.clock.advance(4 * 15000);
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::GaveUp, 0));
     EXPECT_TRUE(std::filesystem::exists(firmware)) << "a give-up never deletes the firmware";
+    EXPECT_EQ(testfiles::read(dir.file("image.bin")), Bytes(128, 1))
+        << "the image is left to whoever chose it";
 }
 
 } // namespace

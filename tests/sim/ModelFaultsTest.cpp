@@ -110,6 +110,38 @@ TEST(ModelFaults, RefusesARequestKindWithTheChosenStatus) {
     }
 }
 
+// The answer to one copy of a request is held until the next copy arrives, then goes out just
+// before that copy's own answer; the other kinds and copies are answered at once.
+TEST(ModelFaults, LateAnswerGoesOutWhenTheNextCopyArrives) {
+    ModelSettings settings = smallSettings();
+    settings.echoConfigAddress = true;
+    ConverterModel model(settings);
+    HostEnd host(model);
+    model.setFaults({{}, {}, {{RequestKind::ConfigRead, 2}}});
+    auto read = [](std::uint32_t at) {
+        return Fields{{0x42, {}}, {0x46, address(at)}, {0x88, pw("")}};
+    };
+    auto answeredAddress = [](const Bytes& frame) {
+        ProtocolFrame f;
+        std::copy(frame.begin(), frame.end(), f.bytes.begin());
+        const auto field = frameFindField(f, 0x46);
+        return field ? Bytes(field->value.begin(), field->value.end()) : Bytes{};
+    };
+    ASSERT_EQ(host.exchange(read(0x038000)).size(), 1u);
+    EXPECT_TRUE(host.exchange(read(0x038080)).empty()) << "the second read is answered late";
+    EXPECT_EQ(host.exchange(kSystemInfo).size(), 1u) << "another kind does not release it";
+    const std::vector<Bytes> crossed = host.exchange(read(0x038080));
+    ASSERT_EQ(crossed.size(), 2u);
+    EXPECT_EQ(answeredAddress(crossed[0]), address(0x038080));
+    EXPECT_EQ(answeredAddress(crossed[1]), address(0x038080));
+    EXPECT_EQ(Bytes(crossed[0].begin() + 4, crossed[0].begin() + 132),
+              Bytes(model.configImage().begin() + 128, model.configImage().begin() + 256));
+    EXPECT_EQ(host.exchange(read(0x038100)).size(), 1u);
+    // Without the echo setting a configuration answer names no address.
+    Fixture plain({});
+    EXPECT_EQ(answeredAddress(plain.host.exchange(read(0x038000)).at(0)), Bytes{});
+}
+
 TEST(ModelFaults, GarbageBetweenFramesHoldsNoFlags) {
     Fixture f({{.garbageBytes = 5}, {}});
     f.host.send(kSystemInfo);

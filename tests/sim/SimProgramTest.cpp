@@ -143,13 +143,16 @@ TEST(SimProgram, HelpAndBadOptions) {
     for (const char* option :
          {"--link", "--baud", "--drop", "--drop-in", "--drop-out", "--corrupt", "--delay",
           "--garbage", "--refuse", "--unplug-after", "--replug-after", "--password",
-          "--firmware-missing", "--flash-file", "--flash-size"}) {
+          "--firmware-missing", "--flash-file", "--flash-size", "--late", "--echo-address"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     for (std::vector<std::string> bad : {std::vector<std::string>{"--drop", "x"},
                                          {"--refuse", "nothing:1"},
                                          {"--refuse", "reset:0x100"},
                                          {"--refuse", "loader-ack:1"},
+                                         {"--late", "flash-chunk"},
+                                         {"--late", "flash-chunk:0"},
+                                         {"--late", "code-ack:1"},
                                          {"--baud"},
                                          {"--frobnicate"},
                                          {"--password", std::string(33, 'p')},
@@ -175,11 +178,29 @@ TEST(SimProgram, LeavesAFileInTheLinksPlaceAlone) {
 
 TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
     std::string error;
-    const auto o =
-        parseSimOptions({"--drop", "4", "--corrupt=5", "--delay", "30", "--baud", "115200",
-                         "--garbage", "3", "--refuse", "config-read:0x42:2", "--refuse", "reset:7",
-                         "--password", "pw", "--flash-size", "1000", "--firmware-missing"},
-                        error);
+    const auto o = parseSimOptions({"--drop",
+                                    "4",
+                                    "--corrupt=5",
+                                    "--delay",
+                                    "30",
+                                    "--baud",
+                                    "115200",
+                                    "--garbage",
+                                    "3",
+                                    "--refuse",
+                                    "config-read:0x42:2",
+                                    "--refuse",
+                                    "reset:7",
+                                    "--password",
+                                    "pw",
+                                    "--flash-size",
+                                    "1000",
+                                    "--firmware-missing",
+                                    "--late",
+                                    "flash-read:3",
+                                    "--late=config-write:1",
+                                    "--echo-address"},
+                                   error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->faults.line.dropInEvery, 4u);
     EXPECT_EQ(o->faults.line.dropOutEvery, 4u);
@@ -196,6 +217,12 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
     EXPECT_EQ(ConfigStore(o->model.config).password(), "pw");
     EXPECT_EQ(o->model.flash.size(), 1000u);
     EXPECT_TRUE(o->model.firmwareMissing);
+    EXPECT_TRUE(o->model.echoConfigAddress);
+    ASSERT_EQ(o->faults.lateAnswers.size(), 2u);
+    EXPECT_EQ(o->faults.lateAnswers[0].kind, RequestKind::FlashRead);
+    EXPECT_EQ(o->faults.lateAnswers[0].nth, 3u);
+    EXPECT_EQ(o->faults.lateAnswers[1].kind, RequestKind::ConfigWrite);
+    EXPECT_EQ(o->faults.lateAnswers[1].nth, 1u);
 }
 
 TEST(PtyConverter, ServesInProcessAndUnplugs) {

@@ -135,7 +135,7 @@ void DeviceOperations::follow(const ProgressReaction& reaction, int value) {
                 changePassword_->passwordAccepted();
             } else {
                 changePassword_->passwordRefused(value,
-                                                 QString::fromStdString(core_.session.resultHex));
+                                                 QString::fromStdString(core_.session.resultHex()));
             }
         }
         break;
@@ -170,7 +170,7 @@ void DeviceOperations::tell(const ProgressReaction& reaction) {
     const MessageStyle style{MessageButtons::Ok, reaction.icon};
     std::optional<MessageRequest> message;
     if (reaction.withResultHex) {
-        const FormatArg status(QString::fromStdString(core_.session.resultHex));
+        const FormatArg status(QString::fromStdString(core_.session.resultHex()));
         message =
             core_.language.Message(reaction.text, reaction.caption, style, std::span(&status, 1));
     } else {
@@ -251,13 +251,11 @@ void DeviceOperations::endTransfer() {
 void DeviceOperations::checkTransferAfterRestart() {
     // A restart ends a transfer the converter had not finished; only a loading that still waits
     // for the converter to accept it goes on.
-    const DeviceSession& session = core_.session;
-    const bool loading =
-        session.state == SessionState::FlashStart || session.state == SessionState::FlashLoading;
-    const bool downloading =
-        (session.pendingFlags & (pending::FlashReadStart | pending::FlashReadData)) != 0;
-    if ((transfer_ == Transfer::Loading && !loading) ||
-        (transfer_ == Transfer::Downloading && !downloading)) {
+    const OperationKind running = core_.session.operation();
+    if ((transfer_ == Transfer::Loading &&
+         running != OperationKind::FlashLoading) ||
+        (transfer_ == Transfer::Downloading &&
+         running != OperationKind::FlashDownloading)) {
         const bool wasLoading = transfer_ == Transfer::Loading;
         endTransfer();
         updateInput();

@@ -35,7 +35,7 @@ void MainFrame::postSessionProgress(SessionProgress code, int value) {
 }
 
 void MainFrame::takeConfiguration() {
-    const ConfigImage& image = core_.session.configImage;
+    const ConfigImage& image = core_.session.configImage();
     std::copy(image.begin(), image.end(), core_.config.bytes.begin());
     view_->ShowDeviceConfiguration();
     if (view_->filePath().isEmpty()) {
@@ -46,9 +46,9 @@ void MainFrame::takeConfiguration() {
 void MainFrame::takeSystemInfo() {
     const DeviceSession& session = core_.session;
     DeviceInfo info = view_->deviceInfo();
-    SetVersionText(info.firmwareVersion, session.firmwareVersion);
-    SetVersionText(info.loaderVersion, session.loaderVersion);
-    info.systemInfoNumber = session.activePartition;
+    SetVersionText(info.firmwareVersion, session.firmwareVersion());
+    SetVersionText(info.loaderVersion, session.loaderVersion());
+    info.systemInfoNumber = session.activePartition();
     view_->setDeviceInfo(info);
 }
 

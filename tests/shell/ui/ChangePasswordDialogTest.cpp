@@ -42,7 +42,7 @@ struct ChangeFixture : ::testing::Test {
         if (value == result::Success) {
             dialog.passwordAccepted();
         } else {
-            dialog.passwordRefused(value, QString::fromStdString(r.session.resultHex));
+            dialog.passwordRefused(value, QString::fromStdString(r.session.resultHex()));
         }
     }
     std::string sent(std::uint8_t tag) const { return sentField(r.channel.sent.back(), tag); }
@@ -125,7 +125,7 @@ TEST_F(ChangeFixture, RefusalsAreReportedAndTheDialogIsReadyAgain) {
         r.host.changeDialog.reset();
         ASSERT_EQ(texts.prompter.messages.size(), 1u);
         QString expected = texts.text(c.message);
-        expected.replace("%s", QString::fromStdString(r.session.resultHex));
+        expected.replace("%s", QString::fromStdString(r.session.resultHex()));
         EXPECT_EQ(texts.prompter.messages[0].text, expected);
         EXPECT_EQ(texts.prompter.messages[0].title, texts.text(text::CaptionError));
         EXPECT_EQ(texts.prompter.messages[0].style.icon, MessageIcon::Warning);
