@@ -70,10 +70,13 @@ protected:
         model.monitorPeriod = std::chrono::milliseconds(100);
         adjustModel(model);
         converter = std::make_unique<vandrel::sim::PtyConverter>(model);
-        ASSERT_TRUE(converter->start()) << converter->error();
+        // A stable name survives unplugging, as a by-id name does for a USB adapter.
+        const std::string link = stableLink() ? files.file("converter") : std::string();
+        ASSERT_TRUE(converter->start(link)) << converter->error();
         core = std::make_unique<vandrel::AppCore>();
         core->language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
-        core->linkSettings.portName = QString::fromStdString(converter->devicePath());
+        core->linkSettings.portName =
+            QString::fromStdString(stableLink() ? converter->linkPath() : converter->devicePath());
         core->windowSettings.load();
         vandrel::routeMessages(core->language, prompter);
         ASSERT_TRUE(core->language.Load(1));
@@ -90,6 +93,8 @@ protected:
     }
 
     virtual void adjustModel(vandrel::sim::ModelSettings&) {}
+    // The port is a symbolic link to the converter's terminal, kept across unplugging.
+    virtual bool stableLink() const { return false; }
 
     // The main window, opened on the stand-in's port unless `portless`, once it has asked its
     // start-up question (answered by the script's next dialog step, else cancelled).

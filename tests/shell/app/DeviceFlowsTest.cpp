@@ -1,6 +1,7 @@
 // Device operations from the main window against the stand-in converter: reset with its restart
 // events, FLASH loading and downloading, monitoring, and the bounded wait for a restart.
 #include "AppRig.h"
+#include "FirmwareFiles.h"
 #include "ManualTimers.h"
 
 #include "config/ConverterConfig.h"
@@ -23,24 +24,6 @@
 #include <fstream>
 
 using namespace vandrel;
-
-namespace {
-
-std::string writeFirmware(const TempDir& dir, std::size_t size, const std::string& version) {
-    const std::string path = dir.file("firmware.bin");
-    const std::vector<std::uint8_t> image = sim::FlashStore::makeFirmwareImage(size, version);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()),
-               static_cast<std::streamsize>(image.size()));
-    return path;
-}
-
-std::vector<std::uint8_t> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 class DeviceFlows : public AppRig {
 protected:
