@@ -6,6 +6,7 @@
 #include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/CommandStates.h"
+#include "shell/app/MainFrame.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/ProgramRun.h"
 #include "shell/app/StatusPanes.h"
@@ -180,6 +181,18 @@ TEST(Artwork, ToolbarImagesHaveTheirOwnDisabledLookAndFollowThePixelRatio) {
     }
     EXPECT_TRUE(artwork::toolbarIcon(cmd::AppAbout, 1.0).isNull());
     EXPECT_EQ(artwork::logo(1.0).size(), QSize(artwork::kLogoWidth, artwork::kLogoHeight));
+}
+
+} // namespace
+
+namespace {
+
+TEST(FirstRun, TheWindowTakesTwoThirdsOfTheScreenCentred) {
+    EXPECT_EQ(firstRunGeometry(QRect(0, 0, 1920, 1080)), QRect(320, 180, 1280, 720));
+    EXPECT_EQ(firstRunGeometry(QRect(1920, 30, 1200, 900)), QRect(2120, 180, 800, 600));
+    // A small screen still gets the window's smallest size.
+    const QRect small = firstRunGeometry(QRect(0, 0, 480, 400));
+    EXPECT_EQ(small.size(), QSize(MainFrame::kMinWidth, MainFrame::kMinHeight));
 }
 
 } // namespace
