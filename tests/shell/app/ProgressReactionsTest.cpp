@@ -5,6 +5,8 @@
 #include "TempDir.h"
 
 #include "language/TextIds.h"
+#include "protocol/FieldTags.h"
+#include "protocol/ProtocolFrame.h"
 #include "shell/app/AppCore.h"
 #include "shell/app/DeviceOperations.h"
 #include "shell/app/DialogRunner.h"
@@ -201,6 +203,27 @@ TEST_P(ProgressReactions, MessageBusyStateAndDialogsFollowTheTable) {
 
 INSTANTIATE_TEST_SUITE_P(Table, ProgressReactions, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A restart of the converter ends a download it had not finished, without an end code of its
+// own: the window ends the transfer and says that it failed.
+TEST_F(ProgressReactions, ARestartInTheMiddleOfADownloadEndsItAsFailed) {
+    prepare(Before::Downloading);
+    FramePtr restart = frameCreate(kFrameTypeEvent);
+    frameAddBytes(*restart, tag::RestartCode, {0x01});
+    frameSeal(*restart);
+    const std::size_t length = restart->length();
+    core.session.onFrameReceived(ReceivedFrame{std::move(restart), length});
+    ASSERT_EQ(core.session.operation(), OperationKind::None);
+    prompter.messages.clear();
+
+    operations.onProgress(P::RestartCode, 0);
+    QTest::qWait(1);
+    EXPECT_FALSE(operations.busy());
+    EXPECT_TRUE(host.inputEnabled);
+    EXPECT_EQ(operations.progressDialog(), nullptr);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, core.language.Text(text::FlashDownloadFailed));
+}
 
 TEST(ProgressTable, EveryCodeTheEngineEndsAnOperationWithHasAReaction) {
     // Results a code can carry; a missing row would leave the window busy.
