@@ -146,7 +146,8 @@ bool LanguageManager::HelpFileOf(int id, QString& helpFile) const {
 void LanguageManager::showFixedError(const QString& text) const {
     MessageStyle style;
     style.icon = MessageIcon::Error;
-    show(QStringLiteral("Error"), text, style);
+    const MessageRequest message = request(QStringLiteral("Error"), text, style);
+    messageHandler_ ? messageHandler_(message) : ShowMessageBox(message);
 }
 
 bool LanguageManager::Load(int id) {
@@ -178,6 +179,21 @@ bool LanguageManager::Load(int id) {
     failed_ = false;
     HelpFileOf(id, helpFile_);
     return true;
+}
+
+bool LanguageManager::Switch(int id) {
+    ProfileFile strings = strings_;
+    const bool failed = failed_;
+    const QString languageFile = languageFile_;
+    const QString helpFile = helpFile_;
+    if (Load(id)) {
+        return true;
+    }
+    strings_ = std::move(strings);
+    failed_ = failed;
+    languageFile_ = languageFile;
+    helpFile_ = helpFile;
+    return false;
 }
 
 bool LanguageManager::lookup(const char* section, const QString& key, QString& text) const {
@@ -234,13 +250,14 @@ bool LanguageManager::Tooltip(int command, QString& text, int maxChars) const {
     return false;
 }
 
-int LanguageManager::show(const QString& title, const QString& text, MessageStyle style) const {
+MessageRequest LanguageManager::request(const QString& title, const QString& text,
+                                        MessageStyle style) const {
     MessageRequest request{title, text, style, {}, {}, {}, {}};
     ButtonText(ResultOk, request.okText);
     ButtonText(ResultCancel, request.cancelText);
     ButtonText(ResultYes, request.yesText);
     ButtonText(ResultNo, request.noText);
-    return messageHandler_ ? messageHandler_(request) : ShowMessageBox(request);
+    return request;
 }
 
 int LanguageManager::MessageBox(int textNumber, int titleNumber, MessageStyle style) const {
@@ -249,12 +266,23 @@ int LanguageManager::MessageBox(int textNumber, int titleNumber, MessageStyle st
 
 int LanguageManager::FormatMessageBox(int textNumber, int titleNumber, MessageStyle style,
                                       std::initializer_list<FormatArg> args) const {
-    if (failed_) {
+    const std::optional<MessageRequest> message =
+        Message(textNumber, titleNumber, style, std::span(args.begin(), args.size()));
+    if (!message) {
         return NoResult;
+    }
+    return messageHandler_ ? messageHandler_(*message) : ShowMessageBox(*message);
+}
+
+std::optional<MessageRequest> LanguageManager::Message(int textNumber, int titleNumber,
+                                                       MessageStyle style,
+                                                       std::span<const FormatArg> args) const {
+    if (failed_) {
+        return std::nullopt;
     }
     const QString title = Text(titleNumber == 0 ? 1 : titleNumber, TitleChars);
     const QString text = Text(textNumber, MessageChars);
-    return show(title, args.size() == 0 ? text : FormatText(text, args, MessageChars), style);
+    return request(title, args.empty() ? text : FormatText(text, args, MessageChars), style);
 }
 
 void LanguageManager::ShowHelp(QWidget* /*owner*/) const {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <span>
 
 class QMenu;
 class QMenuBar;
@@ -65,6 +66,9 @@ public:
     // Loads the language `id`; on failure shows one of three fixed English messages, sets
     // `failed` and answers false.
     bool Load(int id);
+    // Loads the language `id` in place of the one in use. When it does not load, the reason is
+    // shown as by Load and the language in use stays as it was (texts, language and help file).
+    bool Switch(int id);
 
     bool failed() const { return failed_; }
     const QString& languageFile() const { return languageFile_; }
@@ -85,6 +89,10 @@ public:
     // The same with the text used as a format for `args`.
     int FormatMessageBox(int textNumber, int titleNumber, MessageStyle style,
                          std::initializer_list<FormatArg> args) const;
+    // The message that MessageBox and FormatMessageBox would show, for a caller that shows it
+    // without waiting; none while `failed` is set.
+    std::optional<MessageRequest> Message(int textNumber, int titleNumber, MessageStyle style,
+                                          std::span<const FormatArg> args = {}) const;
 
     // Replaces the numeric texts of `window` (its title) and of all its child widgets (labels,
     // buttons, check boxes, group boxes; not child windows) by the texts with those numbers.
@@ -105,7 +113,7 @@ public:
 private:
     std::optional<ProfileFile> readIndex(QString* folder) const;
     bool lookup(const char* section, const QString& key, QString& text) const;
-    int show(const QString& title, const QString& text, MessageStyle style) const;
+    MessageRequest request(const QString& title, const QString& text, MessageStyle style) const;
     void showFixedError(const QString& text) const;
 
     std::optional<QStringList> languageFolders_;

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <memory>
+
 namespace vandrel {
 
 namespace {
@@ -26,9 +28,27 @@ QMessageBox::Icon toIcon(MessageIcon icon) {
 
 } // namespace
 
-int ShowMessageBox(const MessageRequest& request) {
-    QMessageBox box(toIcon(request.style.icon), request.title, request.text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
+namespace {
+
+bool wanted(MessageButtons buttons, int result) {
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return result == ResultOk;
+    case MessageButtons::OkCancel:
+        return result == ResultOk || result == ResultCancel;
+    case MessageButtons::YesNo:
+        return result == ResultYes || result == ResultNo;
+    case MessageButtons::YesNoCancel:
+        return result == ResultYes || result == ResultNo || result == ResultCancel;
+    }
+    return false;
+}
+
+} // namespace
+
+QMessageBox* CreateMessageBox(const MessageRequest& request, QWidget* parent) {
+    auto* box = new QMessageBox(toIcon(request.style.icon), request.title, request.text,
+                                QMessageBox::NoButton, parent);
     struct Choice {
         int result;
         QMessageBox::StandardButton button;
@@ -40,32 +60,23 @@ int ShowMessageBox(const MessageRequest& request) {
         {ResultOk, QMessageBox::Ok, request.okText},
         {ResultCancel, QMessageBox::Cancel, request.cancelText},
     };
-    auto wanted = [&](int result) {
-        switch (request.style.buttons) {
-        case MessageButtons::Ok:
-            return result == ResultOk;
-        case MessageButtons::OkCancel:
-            return result == ResultOk || result == ResultCancel;
-        case MessageButtons::YesNo:
-            return result == ResultYes || result == ResultNo;
-        case MessageButtons::YesNoCancel:
-            return result == ResultYes || result == ResultNo || result == ResultCancel;
-        }
-        return false;
-    };
     for (const Choice& choice : all) {
-        if (!wanted(choice.result)) {
+        if (!wanted(request.style.buttons, choice.result)) {
             continue;
         }
-        QPushButton* button = box.addButton(choice.button);
+        QPushButton* button = box->addButton(choice.button);
         if (!choice.text.isEmpty()) {
             button->setText(choice.text);
         }
         if (choice.result == request.style.defaultButton) {
-            box.setDefaultButton(button);
+            box->setDefaultButton(button);
         }
     }
-    switch (box.exec()) {
+    return box;
+}
+
+int MessageBoxResult(MessageButtons buttons, int boxResult) {
+    switch (boxResult) {
     case QMessageBox::Yes:
         return ResultYes;
     case QMessageBox::No:
@@ -76,8 +87,13 @@ int ShowMessageBox(const MessageRequest& request) {
         return ResultCancel;
     default:
         // Closed without a button (only possible where a Cancel or the single OK exists).
-        return wanted(ResultCancel) ? ResultCancel : ResultOk;
+        return wanted(buttons, ResultCancel) ? ResultCancel : ResultOk;
     }
+}
+
+int ShowMessageBox(const MessageRequest& request) {
+    std::unique_ptr<QMessageBox> box(CreateMessageBox(request, QApplication::activeWindow()));
+    return MessageBoxResult(request.style.buttons, box->exec());
 }
 
 } // namespace vandrel

@@ -4,6 +4,9 @@
 
 #include <functional>
 
+class QMessageBox;
+class QWidget;
+
 // What a message box looks like and what it answers. The answers keep the window system's
 // button ids, which the language files also key the standard button texts on.
 namespace vandrel {
@@ -43,5 +46,9 @@ using MessageHandler = std::function<int(const MessageRequest&)>;
 
 // The real dialog: a modal QMessageBox owned by the active window.
 int ShowMessageBox(const MessageRequest& request);
+// The same box, not yet shown, for a caller that opens it without waiting; the caller owns it.
+QMessageBox* CreateMessageBox(const MessageRequest& request, QWidget* parent);
+// The MessageResult of a box made by CreateMessageBox from the result it finished with.
+int MessageBoxResult(MessageButtons buttons, int boxResult);
 
 } // namespace vandrel

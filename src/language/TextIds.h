@@ -33,6 +33,7 @@ constexpr int PasswordTitle = 40;
 constexpr int PasswordPrompt = 41;
 constexpr int CaptionPassword = 60;
 constexpr int PasswordMissing = 63;
+constexpr int PasswordNotLatin1 = 64; // a password with a character the converter cannot take
 
 // Serial port
 constexpr int PortOpenFailedFormat = 100; // s: port name, s: one of the reasons below

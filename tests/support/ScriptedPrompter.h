@@ -3,7 +3,9 @@
 #include "shell/ui/Prompter.h"
 
 #include <QDialog>
+#include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -55,6 +57,16 @@ public:
     }
     using vandrel::Prompter::message;
 
+    // Recorded and answered like `message`, but the answer arrives from the event loop, as a
+    // box the user closes later would give it.
+    void show(const vandrel::MessageRequest& request,
+              std::function<void(int)> answered = {}) override {
+        const int answer = message(request);
+        if (answered) {
+            QTimer::singleShot(0, &context_, [answered, answer] { answered(answer); });
+        }
+    }
+
     std::optional<vandrel::FileChoice>
     getOpenFileName(const vandrel::FileDialogRequest& request) override {
         openRequests.push_back(request);
@@ -90,6 +102,8 @@ public:
     }
 
 private:
+    QObject context_; // answers still on their way die with the prompter
+
     static std::optional<vandrel::FileChoice> next(std::deque<vandrel::FileChoice>& queue) {
         if (queue.empty()) {
             return std::nullopt;

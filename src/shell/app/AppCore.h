@@ -2,11 +2,11 @@
 
 #include "config/ConverterConfig.h"
 #include "language/LanguageManager.h"
+#include "link/QtTimerService.h"
 #include "link/SerialChannel.h"
 #include "protocol/DeviceSession.h"
 #include "settings/LinkSettings.h"
 #include "settings/WindowSettings.h"
-#include "link/QtTimerService.h"
 
 namespace vandrel {
 

@@ -23,12 +23,12 @@ SourceChoice DialogRunner::chooseSource(SourceMode mode) const {
     }
 }
 
-std::optional<QString> DialogRunner::askPassword() const {
+std::optional<std::string> DialogRunner::askPassword() const {
     PasswordDialog dialog(language_, owner_);
     if (prompter_.runDialog(dialog) != QDialog::Accepted) {
         return std::nullopt;
     }
-    return dialog.password();
+    return dialog.passwordBytes();
 }
 
 std::optional<QString> DialogRunner::choosePort(const QString& currentName) const {

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 
 class QWidget;
 
@@ -21,8 +22,9 @@ public:
         : prompter_(prompter), language_(language), owner_(owner) {}
 
     SourceChoice chooseSource(SourceMode mode) const;
-    // The access password, at most 32 characters; none on Cancel.
-    std::optional<QString> askPassword() const;
+    // The access password as the converter takes it (one Latin-1 byte per character, at most
+    // 32); none on Cancel.
+    std::optional<std::string> askPassword() const;
     // A port name, at most 31 characters; none on Cancel.
     std::optional<QString> choosePort(const QString& currentName) const;
     // A language id; none on Cancel or without a selection.

@@ -131,23 +131,28 @@ void DocumentCommands::onFileClose() {
 }
 
 void DocumentCommands::onRecentFile(int commandId) {
-    if (!frame_.view->QuerySave()) {
-        return;
-    }
     RecentFileList& recent = *frame_.recent;
-    const std::optional<int> index = recent.indexForCommand(commandId);
-    if (!index) {
+    // The entry is taken before the save question: saving under a new name adds that name to
+    // the list and moves every entry's command id.
+    const QString path = recent.pathForCommand(commandId);
+    if (path.isEmpty() || !frame_.view->QuerySave()) {
         return;
     }
-    const QString path = recent.entries().at(*index);
+    const qsizetype index = recent.entries().indexOf(path);
     if (frame_.view->OpenDocument(path)) {
-        recent.moveToNewest(*index); // rebuilds the menu
+        if (index >= 0) {
+            recent.moveToNewest(static_cast<int>(index)); // rebuilds the menu
+        } else {
+            recent.add(path);
+        }
         recent.writeToRegistry(kSettingsKeyPath);
         frame_.setDocumentName(documentName(path));
         return;
     }
-    recent.removeAt(*index); // rebuilds the menu
-    recent.writeToRegistry(kSettingsKeyPath);
+    if (index >= 0) {
+        recent.removeAt(static_cast<int>(index)); // rebuilds the menu
+        recent.writeToRegistry(kSettingsKeyPath);
+    }
 }
 
 void DocumentCommands::onDropFiles(const QStringList& paths) {

@@ -1,24 +1,26 @@
 #pragma once
 
-#include <QString>
-
 #include <optional>
 #include <string>
 
 namespace vandrel {
 
-struct FrameContext;
+struct AppCore;
+class DeviceOperations;
+class Prompter;
 
-// FLASH loading (user or converter started) and FLASH downloading: the file dialogs, the header
-// check and question, and the modal progress dialog.
+// The user's side of the FLASH transfers: the file dialogs, the firmware header check and the
+// question before loading. The transfers themselves belong to the device operations.
 class FlashCommands {
 public:
-    explicit FlashCommands(FrameContext& frame) : frame_(frame) {}
+    FlashCommands(AppCore& core, Prompter& prompter, DeviceOperations& operations)
+        : core_(core), prompter_(prompter), operations_(operations) {}
 
     void onFlashLoad();
     void onFlashDownload();
-    // The converter's loader waits for firmware; the session has already asked to start.
-    void onConverterWantsFirmware();
+    // The converter's loader waits for firmware: the file for it is chosen, checked and
+    // confirmed, or the loading is declined.
+    void chooseFirmwareForConverter();
 
     int filterIndex() const { return filterIndex_; }
 
@@ -27,10 +29,10 @@ private:
     std::optional<std::string> chooseFirmware();
     // Header check and the question; false when the file is refused or the user says no.
     bool confirmFirmware(const std::string& path);
-    // Runs the progress dialog modally between entering and leaving busy.
-    void runProgress(int mode);
 
-    FrameContext& frame_;
+    AppCore& core_;
+    Prompter& prompter_;
+    DeviceOperations& operations_;
     int filterIndex_ = 1;
 };
 

@@ -2,7 +2,6 @@
 
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
-#include "protocol/DeviceSession.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -11,10 +10,9 @@
 
 namespace vandrel {
 
-FlashProgressDialog::FlashProgressDialog(Mode mode, const LanguageManager& language,
-                                         DeviceSession& session, QWidget* owner)
-    : QDialog(owner), mode_(mode), language_(language), session_(session),
-      bar_(new QProgressBar(this)), cancel_(new QPushButton(this)) {
+FlashProgressDialog::FlashProgressDialog(Mode mode, const LanguageManager& language, QWidget* owner)
+    : QDialog(owner), mode_(mode), language_(language), bar_(new QProgressBar(this)),
+      cancel_(new QPushButton(this)) {
     setObjectName(QStringLiteral("FlashProgressDialog"));
     bar_->setObjectName(QStringLiteral("progress"));
     cancel_->setObjectName(QStringLiteral("cancel"));
@@ -55,9 +53,15 @@ void FlashProgressDialog::finishAtMaximum() {
 }
 
 void FlashProgressDialog::closeDialog() {
+    // A dialog that has already ended keeps the result it ended with.
+    const bool ended = finishing_;
     closed_ = true;
     finishing_ = true;
-    done(1);
+    if (!ended) {
+        done(1);
+    } else {
+        hide();
+    }
 }
 
 void FlashProgressDialog::retranslate() {
@@ -70,22 +74,15 @@ void FlashProgressDialog::reject() {
     if (finishing_) {
         return; // closing by itself already
     }
-    const int question =
-        mode_ == Mode::Loading ? text::FlashLoadCancelQuestion : text::FlashDownloadCancelQuestion;
-    const int answer =
-        language_.MessageBox(question, text::CaptionConfirm,
-                             MessageStyle{MessageButtons::YesNo, MessageIcon::Warning, ResultNo});
-    // The transfer may have ended while the question was open.
-    if (answer != ResultYes || finishing_) {
+    emit cancelRequested();
+}
+
+void FlashProgressDialog::cancelConfirmed() {
+    if (finishing_) {
         return;
     }
     closed_ = true;
     finishing_ = true;
-    if (mode_ == Mode::Loading) {
-        session_.cancelFlashLoading();
-    } else {
-        session_.stopFlashDownloading();
-    }
     done(2);
 }
 

@@ -7,11 +7,10 @@ class QPushButton;
 
 namespace vandrel {
 
-class DeviceSession;
 class LanguageManager;
 
-// The progress of a FLASH transfer with its Cancel button. Cancel asks first; Yes stops the
-// transfer (loading: the converter is asked to cancel; downloading: the partial file goes).
+// The progress of a FLASH transfer with its Cancel button. Cancel (and Esc, and the close box)
+// only asks its owner to cancel: the owner asks the user and, on Yes, calls cancelConfirmed.
 class FlashProgressDialog : public QDialog {
     Q_OBJECT
 public:
@@ -19,8 +18,7 @@ public:
     static constexpr int kMaximum = 100;
     static constexpr int kCloseDelayMs = 100;
 
-    FlashProgressDialog(Mode mode, const LanguageManager& language, DeviceSession& session,
-                        QWidget* owner);
+    FlashProgressDialog(Mode mode, const LanguageManager& language, QWidget* owner);
 
     Mode mode() const { return mode_; }
     int position() const;
@@ -28,9 +26,16 @@ public:
     void setPosition(int percent);
     // Ends the dialog at once (the outcome is reported elsewhere).
     void closeDialog();
+    // The user confirmed the cancel: the dialog ends with result 2.
+    void cancelConfirmed();
+    // Closed, or closing by itself at the maximum: it is not shown again.
+    bool ended() const { return finishing_; }
     bool closedMark() const { return closed_; }
     QPushButton* cancelButton() const { return cancel_; }
     void retranslate();
+
+signals:
+    void cancelRequested();
 
 protected:
     void reject() override; // Esc, the close box and Cancel all ask
@@ -40,7 +45,6 @@ private:
 
     Mode mode_;
     const LanguageManager& language_;
-    DeviceSession& session_;
     QProgressBar* bar_;
     QPushButton* cancel_;
     bool closed_ = false;

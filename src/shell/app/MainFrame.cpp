@@ -6,16 +6,14 @@
 #include "settings/RegistryStore.h"
 #include "shell/app/AppCore.h"
 #include "shell/app/Artwork.h"
+#include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/DialogRunner.h"
 #include "shell/app/FindDialog.h"
-#include "shell/app/FlashProgressDialog.h"
 #include "shell/app/HeaderBar.h"
 #include "shell/app/IdleUpdater.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/StatusPanes.h"
-#include "shell/app/WaitDialog.h"
-#include "shell/ui/ChangePasswordDialog.h"
 #include "shell/ui/Prompter.h"
 #include "shell/ui/SystemMonitorPane.h"
 #include "shell/ui/UiResources.h"
@@ -24,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -44,40 +43,17 @@ namespace {
 constexpr int kRecentDisplayLength = 64;
 constexpr int kRecentEntries = 6;
 
-// The accelerator table: keys that run a command wherever the focus is in the window.
-struct Accelerator {
-    QKeySequence keys;
-    int commandId;
-};
-
-std::vector<Accelerator> accelerators() {
-    return {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), cmd::FileNew},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), cmd::FileOpen},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), cmd::FileSave},
-        {QKeySequence(Qt::Key_F1), cmd::HelpIndex},
-        {QKeySequence(Qt::CTRL | Qt::Key_C), cmd::EditCopy},
-        {QKeySequence(Qt::CTRL | Qt::Key_Insert), cmd::EditCopy},
-        {QKeySequence(Qt::CTRL | Qt::Key_F), cmd::EditFind},
-        {QKeySequence(Qt::Key_F3), cmd::FindNext},
-        {QKeySequence(Qt::CTRL | Qt::Key_Tab), cmd::NextTab},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), cmd::PreviousTab},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), cmd::PreviousTab},
-        {QKeySequence(Qt::Key_F6), cmd::NextPane},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F6), cmd::PreviousPane},
-    };
-}
-
 constexpr int kToolbarCommands[] = {cmd::FileNew, cmd::FileOpen, cmd::FileSave, 0, cmd::HelpIndex};
+
+bool isRecentFile(int id) {
+    return id >= cmd::FileRecentFirst && id <= cmd::FileRecentLast;
+}
 
 } // namespace
 
 MainFrame::MainFrame(AppCore& core, Prompter& prompter)
-    : core_(core), prompter_(prompter),
-      busy_([this](bool enabled) { setInputEnabled(enabled); },
-            [this] { return frame_.dialogs.progress || frame_.dialogs.changePassword; }),
-      link_(core.channel, *this), frame_{core, prompter}, documents_(frame_), flash_(frame_),
-      progress_(frame_, flash_) {
+    : core_(core), prompter_(prompter), link_(core.channel, *this), frame_{core, prompter},
+      documents_(frame_) {
     initialiseViewResources();
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(uiIcon(icon::Program));
@@ -86,6 +62,7 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     setDocumentName(QString());
 
     dialogRunner_ = std::make_unique<DialogRunner>(prompter_, core_.language, this);
+    commands_ = std::make_unique<CommandActions>(this);
     header_ = new HeaderBar(this);
     setMenuWidget(header_);
     connect(header_->logo(), &LogoWidget::clicked, this, [this] { command(cmd::AppAbout); });
@@ -93,20 +70,15 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     buildToolBar();
     status_ = std::make_unique<StatusPanes>(statusBar());
     buildTabs();
-    buildShortcuts();
 
-    frame_.window = this;
     frame_.dialogRunner = dialogRunner_.get();
     frame_.view = view_;
-    frame_.monitor = monitor_;
     frame_.recent = &recent_;
-    frame_.busy = &busy_;
     frame_.setDocumentName = [this](const QString& name) { setDocumentName(name); };
-    frame_.refresh = [this] {
-        updateCommandStates();
-        refreshStatus();
-    };
     frame_.saveEnabled = [this] { return states_.save; };
+    operations_ = new DeviceOperations(core_, prompter_, *dialogRunner_, *this, this);
+    flash_ = std::make_unique<FlashCommands>(core_, prompter_, *operations_);
+    connectCommands();
 
     core_.session.notifyWindow = this;
     core_.session.monitorPane = monitor_;
@@ -119,14 +91,8 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
             [this] { command(cmd::SaveLog); });
     connect(monitor_, &SystemMonitorPane::logContextMenuRequested, this, &MainFrame::showLogMenu);
     qApp->installEventFilter(this);
-    idle_ = new IdleUpdater(
-        [this] {
-            updateCommandStates();
-            refreshStatus();
-        },
-        this);
-    updateCommandStates();
-    refreshStatus();
+    idle_ = new IdleUpdater([this] { refresh(); }, this);
+    refresh();
 }
 
 MainFrame::~MainFrame() {
@@ -137,6 +103,8 @@ MainFrame::~MainFrame() {
     }
     // Frames still on their way to this window are dropped with it.
     core_.channel.setFrameHandler([](ReceivedFrame) {});
+    delete operations_;
+    operations_ = nullptr;
 }
 
 void MainFrame::startUp() {
@@ -146,15 +114,78 @@ void MainFrame::startUp() {
         this, [this] { sessionQuery(SessionQuery::RunOpen); }, Qt::QueuedConnection);
 }
 
+void MainFrame::connectCommands() {
+    const std::pair<int, std::function<void()>> handlers[] = {
+        {cmd::FileNew, [this] { documents_.onFileNew(); }},
+        {cmd::FileOpen, [this] { documents_.onFileOpen(); }},
+        {cmd::FileSave, [this] { documents_.onFileSave(); }},
+        {cmd::FileClose, [this] { documents_.onFileClose(); }},
+        {cmd::AppExit, [this] { onExit(); }},
+        {cmd::Port, [this] { onPort(); }},
+        {cmd::AccessPassword, [this] { operations_->openChangePassword(); }},
+        {cmd::Language, [this] { onLanguage(); }},
+        {cmd::DeviceReset, [this] { core_.session.requestReset(); }},
+        {cmd::FlashLoad, [this] { flash_->onFlashLoad(); }},
+        {cmd::FlashDownload, [this] { flash_->onFlashDownload(); }},
+        {cmd::MonitorTab, [this] { onMonitorTab(); }},
+        {cmd::HelpIndex, [this] { core_.language.ShowHelp(this); }},
+        {cmd::AppAbout, [this] { dialogRunner_->showAbout(); }},
+        {cmd::EditCopy, [this] { onLogCommand(cmd::EditCopy); }},
+        {cmd::EditClear, [this] { onLogCommand(cmd::EditClear); }},
+        {cmd::EditSelectAll, [this] { onLogCommand(cmd::EditSelectAll); }},
+        {cmd::EditFind, [this] { onFind(); }},
+        {cmd::FindNext, [this] { onFindNext(); }},
+        {cmd::SaveLog, [this] { onSaveLog(); }},
+        {cmd::NextTab, [this] { switchTab(cmd::NextTab); }},
+        {cmd::PreviousTab, [this] { switchTab(cmd::PreviousTab); }},
+        {cmd::SaveToFile, [this] { documents_.onSaveToFile(); }},
+        {cmd::ConfigTabToFront, [this] { switchTab(cmd::ConfigTabToFront); }},
+        {cmd::NextPane, [this] { view_->NextPane(); }},
+        {cmd::PreviousPane, [this] { view_->PreviousPane(); }},
+    };
+    for (const auto& [id, handler] : handlers) {
+        connect(commands_->action(id), &QAction::triggered, this, [this, handler] {
+            handler();
+            updateCommandStates();
+        });
+    }
+}
+
+void MainFrame::command(int id) {
+    if (isRecentFile(id)) {
+        if (!busy()) {
+            documents_.onRecentFile(id);
+            updateCommandStates();
+        }
+        return;
+    }
+    if (QAction* action = commands_->action(id)) {
+        action->trigger(); // a disabled action does nothing
+    }
+}
+
 void MainFrame::buildMenus() {
-    QMenuBar* bar = buildMenuBar(mainMenuDescription(), header_);
+    commands_->showLabelNumbers();
+    QMenuBar* bar = buildMenuBar(mainMenuDescription(), *commands_, header_);
     bar->setObjectName(QStringLiteral("menuBar"));
     core_.language.TranslateMenuBar(bar);
+    commands_->translateRemaining(core_.language);
     header_->setMenuBar(bar);
     for (QAction* top : bar->actions()) {
-        if (QMenu* menu = top->menu()) {
-            connectMenu(menu);
+        QMenu* menu = top->menu();
+        if (menu == nullptr) {
+            continue;
         }
+        // The recent files are entries of the menu's own; every other entry is a command.
+        connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+            bool ok = false;
+            const int id = action->data().toInt(&ok);
+            if (ok && isRecentFile(id) && action != commands_->action(id)) {
+                command(id);
+            }
+        });
+        // Menu entries take their states from the table whenever a drop-down opens.
+        connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
     }
     QMenu* fileMenu = bar->actions().value(0) ? bar->actions().value(0)->menu() : nullptr;
     recent_.setMenu(fileMenu);
@@ -163,21 +194,6 @@ void MainFrame::buildMenus() {
     if (!recent_.readFromRegistry(kSettingsKeyPath)) {
         recent_.rebuildMenu();
     }
-    if (QAction* monitor = menuAction(cmd::MonitorTab)) {
-        monitor->setChecked(monitorTabShown_);
-    }
-}
-
-void MainFrame::connectMenu(QMenu* menu) {
-    connect(menu, &QMenu::triggered, this, [this](QAction* action) {
-        bool ok = false;
-        const int id = action->data().toInt(&ok);
-        if (ok && id != 0) {
-            command(id);
-        }
-    });
-    // Menu entries take their states from the table whenever a drop-down opens.
-    connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
 }
 
 void MainFrame::buildToolBar() {
@@ -185,38 +201,25 @@ void MainFrame::buildToolBar() {
     bar->setIconSize(QSize(artwork::kToolbarImageSize, artwork::kToolbarImageSize));
     bar->setMovable(false);
     bar->setFloatable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     for (const int id : kToolbarCommands) {
         if (id == 0) {
             bar->addSeparator();
             continue;
         }
-        QAction* action = bar->addAction(artwork::toolbarIcon(id, devicePixelRatioF()), QString());
-        action->setData(id);
-        connect(action, &QAction::triggered, this, [this, id] { command(id); });
-        toolActions_[id] = action;
+        QAction* action = commands_->action(id);
+        action->setIcon(artwork::toolbarIcon(id, devicePixelRatioF()));
+        bar->addAction(action);
     }
     retranslateToolBar();
 }
 
 void MainFrame::retranslateToolBar() {
-    for (auto& [id, action] : toolActions_) {
+    for (const int id : kToolbarCommands) {
         QString tip;
-        if (core_.language.Tooltip(id, tip) && !tip.isEmpty()) {
-            action->setToolTip(tip);
-            action->setText(tip);
+        if (id != 0 && core_.language.Tooltip(id, tip) && !tip.isEmpty()) {
+            commands_->action(id)->setToolTip(tip);
         }
-    }
-}
-
-void MainFrame::buildShortcuts() {
-    for (const Accelerator& accelerator : accelerators()) {
-        auto* action = new QAction(this);
-        action->setShortcut(accelerator.keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        const int id = accelerator.commandId;
-        connect(action, &QAction::triggered, this, [this, id] { command(id); });
-        addAction(action);
-        accelerators_.push_back(action);
     }
 }
 
@@ -264,8 +267,8 @@ QAction* MainFrame::menuAction(int commandId) const {
 }
 
 QAction* MainFrame::toolAction(int commandId) const {
-    const auto it = toolActions_.find(commandId);
-    return it == toolActions_.end() ? nullptr : it->second;
+    QAction* shared = commands_->action(commandId);
+    return shared && header_->toolBar()->actions().contains(shared) ? shared : nullptr;
 }
 
 int MainFrame::activeView() const {
@@ -284,23 +287,7 @@ void MainFrame::updateCommandStates() {
                              monitor_->traceLog().window()->textCursor().hasSelection();
     inputs.monitorTabShown = monitorTabShown_;
     states_ = computeCommandStates(inputs);
-
-    const std::pair<int, bool> table[] = {
-        {cmd::FileSave, states_.save},     {cmd::FileClose, states_.close},
-        {cmd::EditCopy, states_.copy},     {cmd::EditFind, states_.find},
-        {cmd::FindNext, states_.findNext},
-    };
-    for (const auto& [id, enabled] : table) {
-        if (QAction* action = menuAction(id)) {
-            action->setEnabled(enabled);
-        }
-        if (QAction* action = toolAction(id)) {
-            action->setEnabled(enabled);
-        }
-    }
-    if (QAction* action = menuAction(cmd::MonitorTab)) {
-        action->setChecked(states_.monitorTabChecked);
-    }
+    commands_->apply(states_, operations_ != nullptr && operations_->busy());
 }
 
 void MainFrame::refreshStatus() {
@@ -309,6 +296,11 @@ void MainFrame::refreshStatus() {
     inputs.sessionFailed = core_.session.state == SessionState::Failed;
     inputs.monitoringOn = monitor_->monitoringOn();
     status_->refresh(core_.language, inputs);
+}
+
+void MainFrame::refresh() {
+    updateCommandStates();
+    refreshStatus();
 }
 
 void MainFrame::setDocumentName(const QString& name) {
@@ -320,9 +312,7 @@ void MainFrame::setDocumentName(const QString& name) {
 void MainFrame::setInputEnabled(bool enabled) {
     header_->setEnabled(enabled);
     tabs_->setEnabled(enabled);
-    for (QAction* action : accelerators_) {
-        action->setEnabled(enabled);
-    }
+    updateCommandStates();
 }
 
 void MainFrame::rememberPlacement() {
@@ -334,7 +324,18 @@ void MainFrame::rememberPlacement() {
     settings.splitterPos = view_->SplitterPosition();
 }
 
+void MainFrame::onExit() {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
 void MainFrame::closeEvent(QCloseEvent* event) {
+    // A device operation runs to its end (each ends by itself, at the latest when the converter
+    // stops answering): stopping the channel now could leave the converter half-written.
+    if (busy()) {
+        QApplication::beep();
+        event->ignore();
+        return;
+    }
     if (monitor_->monitoringOn()) {
         core_.session.requestMonitor(false);
     }
@@ -351,12 +352,16 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
+    if (!busy() && event->mimeData()->hasUrls()) {
         event->acceptProposedAction();
     }
 }
 
 void MainFrame::dropEvent(QDropEvent* event) {
+    if (busy()) {
+        event->ignore();
+        return;
+    }
     QStringList paths;
     for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile()) {
@@ -368,10 +373,21 @@ void MainFrame::dropEvent(QDropEvent* event) {
 }
 
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {
-    // The configuration view's own keyboard handling of the page being edited comes first.
-    if (event->type() == QEvent::KeyPress && view_ != nullptr && !busy_.busy() &&
-        view_->FilterMessage(watched, event)) {
-        return true;
+    if (event->type() == QEvent::KeyPress && !busy()) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const bool inWindow = widget != nullptr && widget->window() == this;
+        // The configuration view's own keyboard handling of the page being edited comes first.
+        if (inWindow && view_ != nullptr && view_->FilterMessage(watched, event)) {
+            return true;
+        }
+        // Save by its key while there is nothing to save: a beep, as the command says.
+        QAction* save = commands_->action(cmd::FileSave);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (inWindow && !save->isEnabled() &&
+            save->shortcuts().contains(QKeySequence(key->keyCombination()))) {
+            QApplication::beep();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

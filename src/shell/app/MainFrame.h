@@ -3,19 +3,16 @@
 #include "link/LinkController.h"
 #include "protocol/SessionInterfaces.h"
 #include "settings/RecentFileList.h"
-#include "shell/app/BusyState.h"
 #include "shell/app/CommandStates.h"
+#include "shell/app/DeviceOperations.h"
 #include "shell/app/DocumentCommands.h"
 #include "shell/app/FlashCommands.h"
 #include "shell/app/FrameContext.h"
-#include "shell/app/ProgressReactions.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
-#include <map>
 #include <memory>
-#include <vector>
 
 class QAction;
 class QMenu;
@@ -24,6 +21,7 @@ class QTabWidget;
 namespace vandrel {
 
 struct AppCore;
+class CommandActions;
 class ConfigView;
 class DialogRunner;
 class IdleUpdater;
@@ -34,9 +32,10 @@ class Prompter;
 class StatusPanes;
 
 // The program's window: menu bar, toolbar and logo, the tabs (configuration, and the system
-// monitor on demand) and the status bar. It routes every command, answers the protocol
-// engine's questions, hands received frames to it and reacts to its progress reports.
-class MainFrame : public QMainWindow, public SessionHost, public LinkHost {
+// monitor on demand) and the status bar. Each command is one shared action; the window answers
+// the protocol engine's questions, hands received frames to it and passes its progress reports
+// to the device operations, which own the busy state and the operation dialogs.
+class MainFrame : public QMainWindow, public SessionHost, public LinkHost, public OperationHost {
     Q_OBJECT
 public:
     static constexpr int kMinWidth = 400;
@@ -49,7 +48,8 @@ public:
     // port, and the Open question posted to itself.
     void startUp();
 
-    // Runs a command by id, as a menu entry, toolbar button or shortcut does.
+    // Runs a command by id, as its menu entry, toolbar button or shortcut does: nothing while
+    // the command is disabled.
     void command(int id);
 
     // SessionHost
@@ -63,6 +63,15 @@ public:
     void storePortName(const QString& name) override;
     void reportStartFailure(const QString& portName, const ChannelStartResult& result) override;
 
+    // OperationHost
+    void setInputEnabled(bool enabled) override;
+    void takeConfiguration() override;
+    void takeSystemInfo() override;
+    void clearMonitorCommand() override;
+    void showMonitoringOff() override;
+    void chooseFirmwareForConverter() override;
+    void refresh() override;
+
     // The idle update: command states and the toolbar; the menus follow when they open.
     void updateCommandStates();
     void refreshStatus();
@@ -70,7 +79,7 @@ public:
     // 0 configuration tab in front, 1 monitor tab, -1 another.
     int activeView() const;
     bool monitorTabShown() const { return monitorTabShown_; }
-    bool busy() const { return busy_.busy(); }
+    bool busy() const { return operations_->busy(); }
 
     // The document name in the title; empty for none.
     void setDocumentName(const QString& name);
@@ -83,13 +92,15 @@ public:
     HeaderBar* header() const { return header_; }
     StatusPanes* statusPanes() const { return status_.get(); }
     RecentFileList& recentFiles() { return recent_; }
+    // The shared action of a command; the same object in the menu, the toolbar and the keys.
     QAction* menuAction(int commandId) const;
     QAction* toolAction(int commandId) const;
-    const SessionDialogs& sessionDialogs() const { return frame_.dialogs; }
+    const DeviceOperations& operations() const { return *operations_; }
+    DeviceOperations& operations() { return *operations_; }
     FindDialog* findDialog() const;
     int logFilterIndex() const { return logFilterIndex_; }
     const DocumentCommands& documents() const { return documents_; }
-    const FlashCommands& flash() const { return flash_; }
+    const FlashCommands& flash() const { return *flash_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,18 +109,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void connectCommands();
     void buildMenus();
     void buildToolBar();
-    void buildShortcuts();
     void buildTabs();
-    void connectMenu(QMenu* menu);
     void applyLanguage();
     void retranslateToolBar();
-    void setInputEnabled(bool enabled);
 
     // Commands.
+    void onExit();
     void onPort();
-    void onAccessPassword();
     void onLanguage();
     void onMonitorTab();
     void switchTab(int id);
@@ -120,15 +129,13 @@ private:
     void onLogCommand(int id);
     void showLogMenu(const QPoint& globalPos);
 
-    // Session queries.
-    int askPassword();
-
     void rememberPlacement();
 
     AppCore& core_;
     Prompter& prompter_;
 
     std::unique_ptr<DialogRunner> dialogRunner_;
+    std::unique_ptr<CommandActions> commands_;
     IdleUpdater* idle_ = nullptr;
     HeaderBar* header_ = nullptr;
     QTabWidget* tabs_ = nullptr;
@@ -137,15 +144,12 @@ private:
     SystemMonitorPane* monitor_ = nullptr;
     std::unique_ptr<StatusPanes> status_;
     RecentFileList recent_;
-    BusyState busy_;
     LinkController link_;
     FrameContext frame_;
     DocumentCommands documents_;
-    FlashCommands flash_;
-    ProgressReactions progress_;
+    DeviceOperations* operations_ = nullptr;
+    std::unique_ptr<FlashCommands> flash_;
 
-    std::map<int, QAction*> toolActions_;
-    std::vector<QAction*> accelerators_;
     CommandStates states_;
     QString documentName_;
     bool monitorTabShown_ = false;

@@ -2,16 +2,13 @@
 #include "language/TextIds.h"
 #include "settings/RegistryStore.h"
 #include "shell/app/AppCore.h"
+#include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/DialogRunner.h"
 #include "shell/app/FileDialogMemory.h"
 #include "shell/app/FindDialog.h"
-#include "shell/app/FlashProgressDialog.h"
 #include "shell/app/HeaderBar.h"
 #include "shell/app/MainFrame.h"
-#include "shell/app/WaitDialog.h"
-#include "shell/ui/ChangePasswordDialog.h"
-#include "shell/ui/LogContextMenu.h"
 #include "shell/ui/Prompter.h"
 #include "shell/ui/SystemMonitorPane.h"
 #include "shell/ui/UiResources.h"
@@ -25,88 +22,6 @@
 #include <QTabWidget>
 
 namespace vandrel {
-
-void MainFrame::command(int id) {
-    if (id >= cmd::FileRecentFirst && id <= cmd::FileRecentLast) {
-        documents_.onRecentFile(id);
-        return;
-    }
-    switch (id) {
-    case cmd::FileNew:
-        documents_.onFileNew();
-        break;
-    case cmd::FileOpen:
-        documents_.onFileOpen();
-        break;
-    case cmd::FileSave:
-        documents_.onFileSave();
-        break;
-    case cmd::SaveToFile:
-        documents_.onSaveToFile();
-        break;
-    case cmd::FileClose:
-        documents_.onFileClose();
-        break;
-    case cmd::AppExit:
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-        break;
-    case cmd::Port:
-        onPort();
-        break;
-    case cmd::AccessPassword:
-        onAccessPassword();
-        break;
-    case cmd::Language:
-        onLanguage();
-        break;
-    case cmd::DeviceReset:
-        core_.session.requestReset();
-        break;
-    case cmd::FlashLoad:
-        flash_.onFlashLoad();
-        break;
-    case cmd::FlashDownload:
-        flash_.onFlashDownload();
-        break;
-    case cmd::MonitorTab:
-        onMonitorTab();
-        break;
-    case cmd::HelpIndex:
-        core_.language.ShowHelp(this);
-        break;
-    case cmd::AppAbout:
-        dialogRunner_->showAbout();
-        break;
-    case cmd::EditCopy:
-    case cmd::EditClear:
-    case cmd::EditSelectAll:
-        onLogCommand(id);
-        break;
-    case cmd::EditFind:
-        onFind();
-        break;
-    case cmd::FindNext:
-        onFindNext();
-        break;
-    case cmd::SaveLog:
-        onSaveLog();
-        break;
-    case cmd::NextTab:
-    case cmd::PreviousTab:
-    case cmd::ConfigTabToFront:
-        switchTab(id);
-        break;
-    case cmd::NextPane:
-        view_->NextPane();
-        break;
-    case cmd::PreviousPane:
-        view_->PreviousPane();
-        break;
-    default:
-        break;
-    }
-    updateCommandStates();
-}
 
 void MainFrame::onPort() {
     link_.choosePortCommand(core_.portName(), core_.linkSettings.baudrate);
@@ -136,22 +51,8 @@ void MainFrame::reportStartFailure(const QString& portName, const ChannelStartRe
                               {FormatArg(portName), FormatArg(reason)});
 }
 
-void MainFrame::onAccessPassword() {
-    ChangePasswordDialog dialog(core_.session, core_.language, this);
-    frame_.dialogs.changePassword = &dialog;
-    const int result = prompter_.runDialog(dialog);
-    frame_.dialogs.changePassword = nullptr;
-    if (result == QDialog::Accepted) {
-        core_.session.accessPassword = dialog.newPassword();
-    }
-    refreshStatus();
-}
-
 std::optional<PasswordChangeTexts> MainFrame::passwordChangeTexts() const {
-    if (!frame_.dialogs.changePassword) {
-        return std::nullopt;
-    }
-    return frame_.dialogs.changePassword->texts();
+    return operations_->passwordChangeTexts();
 }
 
 void MainFrame::onLanguage() {
@@ -160,11 +61,13 @@ void MainFrame::onLanguage() {
     if (!chosen || *chosen == static_cast<int>(core_.linkSettings.language)) {
         return;
     }
-    core_.linkSettings.language = static_cast<quint32>(*chosen);
-    core_.linkSettings.save();
-    if (!core_.language.Load(*chosen)) {
+    // A language that does not load (the reason has been shown) leaves the one in use, and the
+    // setting, as they were: otherwise every text would be empty and the next start would end.
+    if (!core_.language.Switch(*chosen)) {
         return;
     }
+    core_.linkSettings.language = static_cast<quint32>(*chosen);
+    core_.linkSettings.save();
     applyLanguage();
 }
 
@@ -189,14 +92,8 @@ void MainFrame::applyLanguage() {
     if (find_) {
         find_->retranslate();
     }
-    if (frame_.dialogs.wait) {
-        frame_.dialogs.wait->retranslate();
-    }
-    if (frame_.dialogs.progress) {
-        frame_.dialogs.progress->retranslate();
-    }
-    refreshStatus();
-    updateCommandStates();
+    operations_->retranslate();
+    refresh();
     header_->updateLogo();
 }
 
@@ -208,9 +105,7 @@ void MainFrame::onMonitorTab() {
         tabs_->addTab(monitor_, uiIcon(icon::MonitorTab), core_.language.Text(text::MonitorTab));
     }
     monitorTabShown_ = !monitorTabShown_;
-    if (QAction* action = menuAction(cmd::MonitorTab)) {
-        action->setChecked(monitorTabShown_);
-    }
+    updateCommandStates();
 }
 
 void MainFrame::switchTab(int id) {
@@ -318,13 +213,19 @@ void MainFrame::showLogMenu(const QPoint& globalPos) {
         return;
     }
     updateCommandStates();
-    QMenu* menu = createLogContextMenu(core_.language, states_.copy, this);
-    QAction* chosen = menu->exec(globalPos);
-    const int id = chosen != nullptr ? chosen->data().toInt() : 0;
-    menu->deleteLater();
-    if (id != 0) {
-        command(id);
+    // The log's menu holds the same command actions as the keys.
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("logMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const int id : {cmd::EditCopy, cmd::EditClear, cmd::EditFind, cmd::FindNext,
+                         cmd::EditSelectAll, 0, cmd::SaveLog}) {
+        if (id == 0) {
+            menu->addSeparator();
+        } else {
+            menu->addAction(commands_->action(id));
+        }
     }
+    menu->popup(globalPos);
 }
 
 } // namespace vandrel

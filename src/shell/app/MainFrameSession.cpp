@@ -1,11 +1,11 @@
+#include "config/DeviceInfo.h"
+#include "configview/ConfigView.h"
 #include "language/TextIds.h"
 #include "shell/app/AppCore.h"
-#include "shell/app/DialogRunner.h"
-#include "shell/app/FindDialog.h"
-#include "shell/app/FlashProgressDialog.h"
 #include "shell/app/MainFrame.h"
-#include "shell/app/WaitDialog.h"
-#include "shell/ui/ChangePasswordDialog.h"
+#include "shell/ui/SystemMonitorPane.h"
+
+#include <algorithm>
 
 #include <cstdlib>
 
@@ -16,7 +16,7 @@ int MainFrame::sessionQuery(SessionQuery query) {
     refreshStatus();
     switch (query) {
     case SessionQuery::AskPassword:
-        return askPassword();
+        return operations_->askPassword();
     case SessionQuery::RunOpen:
         documents_.onFileOpen();
         return 0;
@@ -29,30 +29,41 @@ int MainFrame::sessionQuery(SessionQuery query) {
     return 0;
 }
 
-int MainFrame::askPassword() {
-    if (busy_.busy()) {
-        busy_.leave();
-    }
-    progress_.closeWaitDialog();
-    if (frame_.dialogs.progress) {
-        frame_.dialogs.progress->hide();
-    }
-    const std::optional<QString> password = dialogRunner_->askPassword();
-    if (!password) {
-        core_.language.MessageBox(text::PasswordMissing, text::CaptionPassword,
-                                  MessageStyle{MessageButtons::Ok, MessageIcon::Error});
-        return 0;
-    }
-    std::string bytes = password->left(static_cast<int>(kMaxAccessPassword)).toStdString();
-    bytes.resize(std::min(bytes.size(), kMaxAccessPassword));
-    core_.session.accessPassword = bytes;
-    refreshStatus();
-    return 1;
-}
-
 void MainFrame::postSessionProgress(SessionProgress code, int value) {
     QMetaObject::invokeMethod(
-        this, [this, code, value] { progress_.onProgress(code, value); }, Qt::QueuedConnection);
+        this, [this, code, value] { operations_->onProgress(code, value); }, Qt::QueuedConnection);
+}
+
+void MainFrame::takeConfiguration() {
+    const ConfigImage& image = core_.session.configImage();
+    std::copy(image.begin(), image.end(), core_.config.bytes.begin());
+    view_->ShowDeviceConfiguration();
+    if (view_->filePath().isEmpty()) {
+        setDocumentName(core_.language.Text(text::UntitledDocument));
+    }
+}
+
+void MainFrame::takeSystemInfo() {
+    const DeviceSession& session = core_.session;
+    DeviceInfo info = view_->deviceInfo();
+    SetVersionText(info.firmwareVersion, session.firmwareVersion());
+    SetVersionText(info.loaderVersion, session.loaderVersion());
+    info.systemInfoNumber = session.activePartition();
+    view_->setDeviceInfo(info);
+}
+
+void MainFrame::clearMonitorCommand() {
+    monitor_->clearCommandField();
+}
+
+void MainFrame::showMonitoringOff() {
+    if (monitor_->monitoringOn()) {
+        monitor_->setMonitoring(false);
+    }
+}
+
+void MainFrame::chooseFirmwareForConverter() {
+    flash_->chooseFirmwareForConverter();
 }
 
 void MainFrame::fatalOutOfMemory() {

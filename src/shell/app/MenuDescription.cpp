@@ -1,6 +1,7 @@
 #include "shell/app/MenuDescription.h"
 
 #include "language/TextIds.h"
+#include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 
 #include <QAction>
@@ -33,21 +34,24 @@ constexpr MenuEntry kMainMenu[] = {
     {1, m::FlashLoad, cmd::FlashLoad},
     {1, m::FlashDownload, cmd::FlashDownload},
     {1, 0, 0},
-    {1, m::MonitorTab, cmd::MonitorTab, true},
+    {1, m::MonitorTab, cmd::MonitorTab},
     {0, m::Help, 0},
     {1, m::HelpContents, cmd::HelpIndex},
     {1, 0, 0},
     {1, m::About, cmd::AppAbout},
 };
 
-void addEntry(QMenu* menu, const MenuEntry& entry) {
+void addEntry(QMenu* menu, const MenuEntry& entry, const CommandActions& actions) {
     if (entry.label == 0) {
         menu->addSeparator();
         return;
     }
-    QAction* action = menu->addAction(QString::number(entry.label));
-    action->setData(entry.commandId);
-    action->setCheckable(entry.checkable);
+    if (QAction* shared = actions.action(entry.commandId)) {
+        menu->addAction(shared);
+        return;
+    }
+    QAction* own = menu->addAction(QString::number(entry.label));
+    own->setData(entry.commandId);
 }
 
 } // namespace
@@ -56,14 +60,15 @@ std::span<const MenuEntry> mainMenuDescription() {
     return kMainMenu;
 }
 
-QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent) {
+QMenuBar* buildMenuBar(std::span<const MenuEntry> description, const CommandActions& actions,
+                       QWidget* parent) {
     auto* bar = new QMenuBar(parent);
     QMenu* current = nullptr;
     for (const MenuEntry& entry : description) {
         if (entry.depth == 0) {
             current = bar->addMenu(QString::number(entry.label));
         } else if (current != nullptr) {
-            addEntry(current, entry);
+            addEntry(current, entry, actions);
         }
     }
     return bar;

@@ -14,14 +14,16 @@ struct MenuEntry {
     int depth; // 0: drop-down of the bar, 1: entry of the last drop-down
     int label;
     int commandId;
-    bool checkable = false;
 };
 
 // The menu bar: File, Settings, Converter, Help.
 std::span<const MenuEntry> mainMenuDescription();
 
-// Builds the untranslated menu bar from a description; every command entry carries its command
-// id as its action's data.
-QMenuBar* buildMenuBar(std::span<const MenuEntry> description, QWidget* parent);
+class CommandActions;
+
+// Builds the untranslated menu bar from a description with the commands' shared actions. The
+// recent files' entry is a placeholder of the menu's own (RecentFileList fills in the files).
+QMenuBar* buildMenuBar(std::span<const MenuEntry> description, const CommandActions& actions,
+                       QWidget* parent);
 
 } // namespace vandrel

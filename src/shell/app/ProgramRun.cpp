@@ -6,6 +6,9 @@
 #include "shell/ui/Prompter.h"
 
 #include <QApplication>
+#include <QScreen>
+
+#include <algorithm>
 
 #include <memory>
 
@@ -31,12 +34,23 @@ QString runUsage() {
         "          the serial port of this run (the setting is not changed)\n");
 }
 
+QRect firstRunGeometry(const QRect& available) {
+    // Two thirds of the screen shows a whole page beside the tree without scrolling.
+    const QSize size(std::max(available.width() * 2 / 3, MainFrame::kMinWidth),
+                     std::max(available.height() * 2 / 3, MainFrame::kMinHeight));
+    QRect placed(QPoint(0, 0), size);
+    placed.moveCenter(available.center());
+    return placed;
+}
+
 namespace {
 
 void placeWindow(MainFrame& window, const WindowSettings& settings) {
     if (!settings.isDefaultPlacement()) {
         const WindowRect& r = settings.rect;
         window.setGeometry(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    } else {
+        window.setGeometry(firstRunGeometry(window.screen()->availableGeometry()));
     }
     if (settings.maximized) {
         window.showMaximized();
@@ -69,9 +83,11 @@ int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options) {
     placeWindow(*window, core.windowSettings);
     QApplication::exec();
 
+    // The I/O thread ends before the window goes: a frame it is handing over must not reach a
+    // window that no longer exists.
+    core.channel.stop();
     core.windowSettings.save();
     window.reset();
-    core.channel.stop();
     return 1;
 }
 

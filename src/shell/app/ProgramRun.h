@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +19,10 @@ struct RunOptions {
 // The options of the command line (without the program name); none with `error` set.
 std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString& error);
 QString runUsage();
+
+// Where the window opens when no placement is stored yet: two thirds of the screen's
+// available area, centred on it.
+QRect firstRunGeometry(const QRect& available);
 
 // Everything from loading the settings to the end of the event loop: the settings, the
 // language (a failure there ends the run with 0 before any window exists), the main window, the

@@ -5,6 +5,7 @@
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
 #include "protocol/DeviceSession.h"
+#include "shell/ui/PasswordText.h"
 
 namespace vandrel {
 namespace {
@@ -17,9 +18,8 @@ MessageStyle warning() {
     return style;
 }
 
-// The converter takes single-byte text.
 std::string passwordBytes(const QString& text) {
-    return text.left(ChangePasswordDialog::kMaxPassword).toLatin1().toStdString();
+    return latin1Bytes(text, ChangePasswordDialog::kMaxPassword);
 }
 
 } // namespace
@@ -68,6 +68,15 @@ void ChangePasswordDialog::okPressed() {
     }
     const QString current = ui_->ctl1000->text();
     const QString fresh = ui_->ctl1007->text();
+    // A character the converter cannot take is refused, never changed into another one.
+    for (QLineEdit* edit : {ui_->ctl1000, ui_->ctl1007, ui_->ctl1022}) {
+        if (!isLatin1Text(edit->text())) {
+            languages_.MessageBox(text::PasswordNotLatin1, text::CaptionError, warning());
+            edit->selectAll();
+            edit->setFocus();
+            return;
+        }
+    }
     if (fresh != ui_->ctl1022->text()) {
         languages_.MessageBox(text::NewPasswordsDiffer, text::CaptionError, warning());
         ui_->ctl1022->clear();

@@ -2,6 +2,9 @@
 
 #include "ui_PasswordDialog.h"
 
+#include "language/LanguageManager.h"
+#include "language/TextIds.h"
+#include "shell/ui/PasswordText.h"
 #include "shell/ui/UiResources.h"
 
 namespace vandrel {
@@ -21,6 +24,21 @@ PasswordDialog::~PasswordDialog() = default;
 
 QString PasswordDialog::password() const {
     return ui_->ctl1000->text().left(kMaxPassword);
+}
+
+std::string PasswordDialog::passwordBytes() const {
+    return latin1Bytes(password(), kMaxPassword);
+}
+
+void PasswordDialog::accept() {
+    if (!isLatin1Text(password())) {
+        languages_.MessageBox(text::PasswordNotLatin1, text::CaptionPassword,
+                              MessageStyle{MessageButtons::Ok, MessageIcon::Warning});
+        ui_->ctl1000->selectAll();
+        ui_->ctl1000->setFocus();
+        return;
+    }
+    QDialog::accept();
 }
 
 } // namespace vandrel

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace Ui {
 class PasswordDialogForm;
@@ -12,7 +13,8 @@ class PasswordDialogForm;
 
 namespace vandrel {
 
-// Asks for the converter's access password (characters hidden, at most 32).
+// Asks for the converter's access password (characters hidden, at most 32). OK refuses a
+// password with a character that has no Latin-1 byte, and says why.
 class PasswordDialog : public ShellDialog {
     Q_OBJECT
 public:
@@ -23,6 +25,10 @@ public:
 
     // What was typed, at most 32 characters; read it after the dialog ended with Accepted.
     QString password() const;
+    // The same as the converter receives it: one Latin-1 byte per character.
+    std::string passwordBytes() const;
+
+    void accept() override;
 
 private:
     std::unique_ptr<Ui::PasswordDialogForm> ui_;

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -38,6 +39,9 @@ public:
 
     // Shows a message and answers the MessageResult of the button pressed.
     virtual int message(const MessageRequest& request) = 0;
+    // Shows a message without waiting for it: the caller goes on at once and `answered` (when
+    // given) gets the MessageResult once the user has closed the box.
+    virtual void show(const MessageRequest& request, std::function<void(int)> answered = {}) = 0;
     int message(const QString& text, const QString& caption, MessageIcon icon,
                 MessageButtons buttons = MessageButtons::Ok);
 
@@ -54,6 +58,7 @@ class QtPrompter : public Prompter {
 public:
     int message(const MessageRequest& request) override;
     using Prompter::message;
+    void show(const MessageRequest& request, std::function<void(int)> answered = {}) override;
     std::optional<FileChoice> getOpenFileName(const FileDialogRequest& request) override;
     std::optional<FileChoice> getSaveFileName(const FileDialogRequest& request) override;
     int runDialog(QDialog& dialog) override;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace vandrel {
 namespace {
@@ -51,6 +52,18 @@ int Prompter::message(const QString& text, const QString& caption, MessageIcon i
 
 int QtPrompter::message(const MessageRequest& request) {
     return ShowMessageBox(request);
+}
+
+void QtPrompter::show(const MessageRequest& request, std::function<void(int)> answered) {
+    QMessageBox* box = CreateMessageBox(request, QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    const MessageButtons buttons = request.style.buttons;
+    QObject::connect(box, &QMessageBox::finished, box, [box, buttons, answered] {
+        if (answered) {
+            answered(MessageBoxResult(buttons, box->standardButton(box->clickedButton())));
+        }
+    });
+    box->open();
 }
 
 std::optional<FileChoice> QtPrompter::getOpenFileName(const FileDialogRequest& request) {

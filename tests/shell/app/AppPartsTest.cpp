@@ -1,12 +1,14 @@
 // The main window's rules that do not need a converter: command states, status texts, the menu
 // descriptions, the timers and the command line.
 #include "language/TextIds.h"
+#include "link/QtTimerService.h"
 #include "shell/app/Artwork.h"
+#include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/CommandStates.h"
+#include "shell/app/MainFrame.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/ProgramRun.h"
-#include "link/QtTimerService.h"
 #include "shell/app/StatusPanes.h"
 
 #include <QAction>
@@ -70,7 +72,8 @@ TEST(StatusTexts, LinkAndMonitorPanes) {
 
 TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
     QWidget owner;
-    QMenuBar* bar = buildMenuBar(mainMenuDescription(), &owner);
+    CommandActions actions(&owner);
+    QMenuBar* bar = buildMenuBar(mainMenuDescription(), actions, &owner);
     QStringList tops;
     std::multiset<int> commands;
     for (QAction* top : bar->actions()) {
@@ -178,6 +181,18 @@ TEST(Artwork, ToolbarImagesHaveTheirOwnDisabledLookAndFollowThePixelRatio) {
     }
     EXPECT_TRUE(artwork::toolbarIcon(cmd::AppAbout, 1.0).isNull());
     EXPECT_EQ(artwork::logo(1.0).size(), QSize(artwork::kLogoWidth, artwork::kLogoHeight));
+}
+
+} // namespace
+
+namespace {
+
+TEST(FirstRun, TheWindowTakesTwoThirdsOfTheScreenCentred) {
+    EXPECT_EQ(firstRunGeometry(QRect(0, 0, 1920, 1080)), QRect(320, 180, 1280, 720));
+    EXPECT_EQ(firstRunGeometry(QRect(1920, 30, 1200, 900)), QRect(2120, 180, 800, 600));
+    // A small screen still gets the window's smallest size.
+    const QRect small = firstRunGeometry(QRect(0, 0, 480, 400));
+    EXPECT_EQ(small.size(), QSize(MainFrame::kMinWidth, MainFrame::kMinHeight));
 }
 
 } // namespace

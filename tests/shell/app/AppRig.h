@@ -10,6 +10,8 @@
 #include "shell/app/MainFrame.h"
 #include "sim/PtyConverter.h"
 
+#include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
@@ -19,9 +21,40 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
+
+// Records the dialogs that are shown, in order, and lets a test act on each as it appears. The
+// operation dialogs open without a loop of their own, so tests meet them here rather than in
+// the prompter.
+class ShownDialogs : public QObject {
+public:
+    ShownDialogs() { QCoreApplication::instance()->installEventFilter(this); }
+    ~ShownDialogs() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    std::vector<QString> shown; // class names
+    std::function<void(QDialog&)> onShown;
+
+    int count(const char* className) const {
+        return static_cast<int>(
+            std::count(shown.begin(), shown.end(), QString::fromLatin1(className)));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            if (auto* dialog = qobject_cast<QDialog*>(watched)) {
+                shown.push_back(QString::fromLatin1(dialog->metaObject()->className()));
+                if (onShown) {
+                    onShown(*dialog);
+                }
+            }
+        }
+        return false;
+    }
+};
 
 // The whole program around a stand-in converter on a real pseudo-terminal: the process-wide
 // objects, the main window, a scripted prompter answering every question, and settings in a
@@ -37,10 +70,13 @@ protected:
         model.monitorPeriod = std::chrono::milliseconds(100);
         adjustModel(model);
         converter = std::make_unique<vandrel::sim::PtyConverter>(model);
-        ASSERT_TRUE(converter->start()) << converter->error();
+        // A stable name survives unplugging, as a by-id name does for a USB adapter.
+        const std::string link = stableLink() ? files.file("converter") : std::string();
+        ASSERT_TRUE(converter->start(link)) << converter->error();
         core = std::make_unique<vandrel::AppCore>();
         core->language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
-        core->linkSettings.portName = QString::fromStdString(converter->devicePath());
+        core->linkSettings.portName =
+            QString::fromStdString(stableLink() ? converter->linkPath() : converter->devicePath());
         core->windowSettings.load();
         vandrel::routeMessages(core->language, prompter);
         ASSERT_TRUE(core->language.Load(1));
@@ -57,6 +93,8 @@ protected:
     }
 
     virtual void adjustModel(vandrel::sim::ModelSettings&) {}
+    // The port is a symbolic link to the converter's terminal, kept across unplugging.
+    virtual bool stableLink() const { return false; }
 
     // The main window, opened on the stand-in's port unless `portless`, once it has asked its
     // start-up question (answered by the script's next dialog step, else cancelled).
@@ -136,6 +174,7 @@ protected:
     TempDir settings;
     TempDir files;
     ScriptedPrompter prompter;
+    ShownDialogs watch;
     std::unique_ptr<vandrel::sim::PtyConverter> converter;
     std::unique_ptr<vandrel::AppCore> core;
     std::unique_ptr<vandrel::MainFrame> window;

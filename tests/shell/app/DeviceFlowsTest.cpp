@@ -1,6 +1,7 @@
 // Device operations from the main window against the stand-in converter: reset with its restart
 // events, FLASH loading and downloading, monitoring, and the bounded wait for a restart.
 #include "AppRig.h"
+#include "FirmwareFiles.h"
 #include "ManualTimers.h"
 
 #include "config/ConverterConfig.h"
@@ -16,30 +17,13 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
 #include <fstream>
 
 using namespace vandrel;
-
-namespace {
-
-std::string writeFirmware(const TempDir& dir, std::size_t size, const std::string& version) {
-    const std::string path = dir.file("firmware.bin");
-    const std::vector<std::uint8_t> image = sim::FlashStore::makeFirmwareImage(size, version);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(image.data()),
-               static_cast<std::streamsize>(image.size()));
-    return path;
-}
-
-std::vector<std::uint8_t> readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 class DeviceFlows : public AppRig {
 protected:
@@ -61,17 +45,17 @@ protected:
 TEST_F(DeviceFlows, ResetShowsTheWaitDialogUntilTheConverterIsBack) {
     MainFrame& frame = openWindow();
     QString note;
-    prompter.dialogSteps.push_back([&](QDialog& dialog) {
-        auto& wait = dynamic_cast<WaitDialog&>(dialog);
-        note = wait.findChild<QLabel*>(QStringLiteral("note"))->text();
-        screenshot(&wait, QStringLiteral("dialog-wait"));
-        return wait.exec();
-    });
+    watch.onShown = [&](QDialog& dialog) {
+        if (auto* wait = qobject_cast<WaitDialog*>(&dialog)) {
+            note = wait->findChild<QLabel*>(QStringLiteral("note"))->text();
+            screenshot(wait, QStringLiteral("dialog-wait"));
+        }
+    };
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitFor([&] {
-        return prompter.dialogs.size() == 2 && !frame.busy() && !frame.sessionDialogs().wait;
+        return watch.count("vandrel::WaitDialog") == 1 && !frame.busy() &&
+               !frame.operations().waitDialog();
     }));
-    EXPECT_EQ(prompter.dialogs.at(1), QStringLiteral("vandrel::WaitDialog"));
     EXPECT_EQ(note, text(text::WaitRestarting));
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
     EXPECT_TRUE(waitFor([&] { return withModel([](auto& m) { return m.running(); }); }));
@@ -82,19 +66,22 @@ TEST_F(DeviceFlows, ResetShowsTheWaitDialogUntilTheConverterIsBack) {
 TEST_F(DeviceFlows, AccessDeniedAsksForThePasswordAndTheResetGoesThrough) {
     withModel([](auto& m) { m.setPassword("secret"); });
     MainFrame& frame = openWindow();
-    // The wait dialog opens with the reset, the refusal's question closes it, and it opens again
-    // with the repeated reset.
-    prompter.dialogSteps.push_back(runReal);
-    prompter.dialogSteps.push_back(press("ctl1", typing("ctl1000", QStringLiteral("secret"))));
-    prompter.dialogSteps.push_back(runReal);
+    // Whether the reset's report or the refusal comes first, the question is asked with no wait
+    // dialog in front of it, and the wait dialog comes back with the repeated reset.
+    bool waitInFront = true;
+    prompter.dialogSteps.push_back([&](QDialog& dialog) {
+        waitInFront = frame.operations().waitDialog() != nullptr;
+        return press("ctl1", typing("ctl1000", QStringLiteral("secret")))(dialog);
+    });
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitFor([&] {
-        return prompter.dialogs.size() == 4 && !frame.busy() && !frame.sessionDialogs().wait &&
+        return prompter.dialogs.size() == 2 && watch.count("vandrel::WaitDialog") >= 1 &&
+               !frame.busy() && !frame.operations().waitDialog() &&
                withModel([](auto& m) { return m.running(); });
     }));
+    EXPECT_FALSE(waitInFront);
     EXPECT_EQ(prompter.dialogs,
-              (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::WaitDialog",
-                                    "vandrel::PasswordDialog", "vandrel::WaitDialog"}));
+              (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::PasswordDialog"}));
     EXPECT_EQ(core->session.accessPassword, "secret");
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 2u);
     EXPECT_TRUE(prompter.messages.empty());
@@ -103,19 +90,18 @@ TEST_F(DeviceFlows, AccessDeniedAsksForThePasswordAndTheResetGoesThrough) {
 TEST_F(DeviceFlows, ACancelledPasswordQuestionSaysWhyAndLeavesTheConverterAlone) {
     withModel([](auto& m) { m.setPassword("secret"); });
     MainFrame& frame = openWindow();
-    // The wait dialog opens with the reset; the refusal's question closes it.
-    prompter.dialogSteps.push_back(runReal);
     prompter.dialogSteps.push_back(press("ctl2"));
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitShown(text::PasswordMissing));
     EXPECT_EQ(prompter.messages.back().title, text(text::CaptionPassword));
+    ASSERT_TRUE(waitFor([&] { return !frame.busy(); }));
     QTest::qWait(50);
     EXPECT_EQ(prompter.dialogs,
-              (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::WaitDialog",
-                                    "vandrel::PasswordDialog"}));
-    EXPECT_FALSE(frame.sessionDialogs().wait);
+              (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::PasswordDialog"}));
+    EXPECT_FALSE(frame.operations().waitDialog());
     EXPECT_FALSE(frame.busy());
     EXPECT_TRUE(core->session.accessPassword.empty());
+    EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
 }
 
 TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
@@ -126,13 +112,12 @@ TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
     core->config.bytes[ConfigOffset::reserved] = 0x5A;
     core->session.accessPassword = "new";
     prompter.dialogSteps.push_back(press("ctl1")); // save: to the converter
-    prompter.dialogSteps.push_back(runReal);       // the wait dialog while it restarts
     QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(waitFor([&] {
-        return prompter.dialogs.size() == 3 && !frame.sessionDialogs().wait && !frame.busy() &&
-               withModel([](auto& m) { return m.running(); });
+        return watch.count("vandrel::WaitDialog") == 1 && !frame.operations().waitDialog() &&
+               !frame.busy() && withModel([](auto& m) { return m.running(); });
     }));
-    EXPECT_EQ(prompter.dialogs.at(2), QStringLiteral("vandrel::WaitDialog"));
+    EXPECT_EQ(prompter.dialogs.size(), 2u);
     auto line = withModel([](auto& m) { return m.configImage(); });
     std::swap(line[0], line[1]);
     EXPECT_TRUE(std::equal(line.begin(), line.end(), core->config.bytes.begin()));
@@ -149,17 +134,14 @@ TEST_F(DeviceFlows, FlashLoadingRunsToTheEndAndReportsSuccess) {
     prompter.openAnswers.push_back(FileChoice{QString::fromStdString(firmware), 1});
     prompter.answers.push_back(ResultYes); // load this version?
     int lastPosition = -1;
-    prompter.dialogSteps.push_back([&](QDialog& dialog) {
-        auto& progress = dynamic_cast<FlashProgressDialog&>(dialog);
-        QTimer shot;
-        shot.setSingleShot(true);
-        QObject::connect(&shot, &QTimer::timeout,
-                         [&] { screenshot(&progress, "dialog-flash-progress"); });
-        shot.start(20);
-        const int result = progress.exec();
-        lastPosition = progress.position();
-        return result;
-    });
+    watch.onShown = [&](QDialog& dialog) {
+        if (auto* progress = qobject_cast<FlashProgressDialog*>(&dialog)) {
+            QObject::connect(progress->findChild<QProgressBar*>(QStringLiteral("progress")),
+                             &QProgressBar::valueChanged, [&](int value) { lastPosition = value; });
+            QTimer::singleShot(20, progress,
+                               [this, progress] { screenshot(progress, "dialog-flash-progress"); });
+        }
+    };
     frame.command(cmd::FlashLoad);
 
     ASSERT_TRUE(waitShown(text::FlashLoadDone));
@@ -174,6 +156,7 @@ TEST_F(DeviceFlows, FlashLoadingRunsToTheEndAndReportsSuccess) {
         return withModel([](auto& m) { return m.running() && m.firmwareVersion() == "3.01.0001"; });
     }));
     EXPECT_FALSE(shown(text::FlashLoadFailed));
+    EXPECT_TRUE(waitFor([&] { return !frame.busy(); }));
 }
 
 TEST_F(DeviceFlows, FlashLoadingCancelledAsksAndEndsWithTheFailureMessage) {
@@ -184,24 +167,27 @@ TEST_F(DeviceFlows, FlashLoadingCancelledAsksAndEndsWithTheFailureMessage) {
     prompter.answers.push_back(ResultNo);  // first cancel: go on
     prompter.answers.push_back(ResultYes); // second cancel: stop
     int result = -1;
-    prompter.dialogSteps.push_back([&](QDialog& dialog) {
-        auto& progress = dynamic_cast<FlashProgressDialog&>(dialog);
-        QTimer poll;
-        int clicks = 0;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (progress.position() >= 2 + 3 * clicks && clicks < 2) {
+    QTimer poll;
+    int clicks = 0;
+    watch.onShown = [&](QDialog& dialog) {
+        auto* progress = qobject_cast<FlashProgressDialog*>(&dialog);
+        if (progress == nullptr || poll.isActive()) {
+            return;
+        }
+        QObject::connect(progress, &QDialog::finished, [&](int r) { result = r; });
+        QObject::connect(&poll, &QTimer::timeout, progress, [&, progress] {
+            if (progress->position() >= 2 + 3 * clicks && clicks < 2) {
                 ++clicks;
-                progress.cancelButton()->click();
+                progress->cancelButton()->click();
             }
         });
         poll.start(5);
-        result = progress.exec();
-        return result;
-    });
+    };
     frame.command(cmd::FlashLoad);
 
     ASSERT_TRUE(waitShown(text::FlashLoadFailed));
     EXPECT_EQ(result, 2);
+    EXPECT_EQ(clicks, 2);
     EXPECT_TRUE(shown(text::FlashLoadCancelQuestion));
     EXPECT_FALSE(shown(text::FlashLoadDone));
     EXPECT_TRUE(waitFor([&] { return !withModel([](auto& m) { return m.flashLoading(); }); }));
@@ -212,13 +198,14 @@ TEST_F(DeviceFlows, FlashDownloadingWritesTheConvertersImage) {
     MainFrame& frame = openWindow();
     const std::string image = files.file("image.bin");
     prompter.saveAnswers.push_back(FileChoice{QString::fromStdString(image), 2});
-    prompter.dialogSteps.push_back(runReal);
     frame.command(cmd::FlashDownload);
 
     ASSERT_TRUE(waitShown(text::FlashDownloadDone));
+    EXPECT_EQ(watch.count("vandrel::FlashProgressDialog"), 1);
     EXPECT_EQ(prompter.saveRequests.at(0).defaultSuffix, QStringLiteral("BIN"));
     EXPECT_EQ(readAll(image), withModel([](auto& m) { return m.flashImage(); }));
     EXPECT_EQ(frame.flash().filterIndex(), 2);
+    EXPECT_FALSE(frame.busy());
 }
 
 TEST_F(DeviceFlows, MonitoringShowsMarkersSendsTheMaskAndFollowsInTheStatusBar) {
@@ -279,22 +266,20 @@ TEST_F(SilentRestart, TheWaitForARestartEndsWithAClearMessage) {
     MainFrame& frame = openWindow();
     core->session.timers = &clock;
     bool bounded = false;
-    prompter.dialogSteps.push_back([&](QDialog& dialog) {
-        // Once the converter has accepted the reset, only the bound of the wait is left to run.
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (!bounded && core->session.retryCount == kRetryLimit && clock.running() == 1) {
-                bounded = true;
-                clock.advance(kRestartWaitMs);
-            }
-        });
-        poll.start(5);
-        return dialog.exec();
+    // Once the converter has accepted the reset, only the bound of the wait is left to run.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!bounded && frame.operations().waitDialog() &&
+            core->session.retryCount == kRetryLimit && clock.running() == 1) {
+            bounded = true;
+            clock.advance(kRestartWaitMs);
+        }
     });
+    poll.start(5);
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitShown(text::RestartTimedOut));
     EXPECT_TRUE(bounded);
-    EXPECT_TRUE(waitFor([&] { return !frame.sessionDialogs().wait && !frame.busy(); }));
+    EXPECT_TRUE(waitFor([&] { return !frame.operations().waitDialog() && !frame.busy(); }));
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkNoAnswer));
     EXPECT_FALSE(shown(text::NoAnswer));
     core->session.timers = &core->timers;

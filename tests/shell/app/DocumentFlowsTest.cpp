@@ -136,3 +136,30 @@ TEST_F(DocumentFlows, AReadFromTheConverterIsShownAsModifiedAndCancelKeepsTheWin
     EXPECT_TRUE(shownText(format(text::SaveChangesFormat, {text(text::UntitledDocument)})));
     EXPECT_TRUE(core->channel.isOpen());
 }
+
+TEST_F(DocumentFlows, ARecentFileChosenWithUnsavedChangesOpensThatFileAfterTheSave) {
+    MainFrame& frame = openWindow();
+    const QString older = file("older.dat");
+    const QString newer = file("newer.dat");
+    for (const QString& path : {older, newer}) {
+        frame.command(cmd::FileNew);
+        prompter.saveAnswers.push_back(FileChoice{path, 1});
+        frame.command(cmd::SaveToFile);
+    }
+    // A document that came from the converter: modified, and without a file.
+    frame.command(cmd::FileClose);
+    ASSERT_TRUE(core->session.requestConfigRead(false));
+    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
+    ASSERT_TRUE(frame.configView()->filePath().isEmpty());
+
+    // The second newest entry; saving first under a new name puts that name on top.
+    const QString saved = file("saved.dat");
+    prompter.answers.push_back(ResultYes);
+    prompter.saveAnswers.push_back(FileChoice{saved, 1});
+    frame.command(cmd::FileRecentFirst + 1);
+
+    EXPECT_TRUE(QFileInfo::exists(saved));
+    EXPECT_EQ(frame.configView()->filePath(), older);
+    EXPECT_EQ(frame.windowTitle(), title(QStringLiteral("older.dat")));
+    EXPECT_EQ(frame.recentFiles().entries(), (QStringList{newer, saved, older}));
+}

@@ -15,11 +15,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeySequence>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+
+#include <filesystem>
+#include <fstream>
 
 using namespace vandrel;
 
@@ -148,6 +153,78 @@ TEST_F(WindowFlows, TheLanguageSwitchTranslatesEverythingAtOnce) {
     // The recent list and its placeholder come back in the new language.
     EXPECT_FALSE(frame.menuAction(cmd::FileRecentFirst)->text().isEmpty());
     screenshot(&frame, QStringLiteral("main-german"));
+}
+
+TEST_F(WindowFlows, ALanguageThatDoesNotLoadLeavesTheOneInUse) {
+    // A second language whose file has another version.
+    TempDir folder;
+    std::filesystem::copy_file(VANDREL_SOURCE_DIR "/lang/vandrel_en.lng",
+                               folder.file("vandrel_en.lng"));
+    std::ofstream(folder.file("old.lng")) << "[general]\nversion=1.0.0.0\n[strings]\n1=Old\n";
+    std::ofstream(folder.file("LANG.INI"))
+        << "[general]\nnum_languages=2\n[language names]\n1=English\n2=Old\n"
+           "[language files]\n1=vandrel_en.lng\n2=old.lng\n";
+    core->language.setLanguageFolders({QString::fromStdString(folder.path().string())});
+    ASSERT_TRUE(core->language.Load(1));
+    core->linkSettings.save();
+    MainFrame& frame = openWindow();
+    // A changed document: the configuration read from the converter.
+    ASSERT_TRUE(core->session.requestConfigRead(false));
+    ASSERT_TRUE(waitFor([&] { return frame.configView()->isModified() && !frame.busy(); }));
+    const QString title = frame.windowTitle();
+    prompter.dialogSteps.push_back(press("ctl1", [](QDialog& dialog) {
+        auto* list = dialog.findChild<QComboBox*>(QStringLiteral("ctl1001"));
+        list->setCurrentIndex(list->findText(QStringLiteral("Old")));
+    }));
+    frame.command(cmd::Language);
+
+    EXPECT_TRUE(shownText(QStringLiteral("Incompatible version of the language file!")));
+    EXPECT_FALSE(core->language.failed());
+    EXPECT_EQ(frame.windowTitle(), title);
+    EXPECT_EQ(frame.menuAction(cmd::FileNew)->text(), QStringLiteral("&New\tCtrl+N"));
+    EXPECT_EQ(core->linkSettings.language, 1u);
+    LinkSettings stored;
+    stored.load();
+    EXPECT_EQ(stored.language, 1u) << "the next start would end at the language check";
+    // The save question still has its texts and buttons, so a changed document can be closed.
+    prompter.answers.push_back(ResultNo);
+    EXPECT_TRUE(frame.close());
+    EXPECT_TRUE(shownText(format(text::SaveChangesFormat, {text(text::UntitledDocument)})));
+}
+
+TEST_F(WindowFlows, EachCommandIsOneActionForItsMenuToolbarLogMenuAndKeys) {
+    MainFrame& frame = openWindow();
+    for (const int id : {cmd::FileNew, cmd::FileOpen, cmd::FileSave, cmd::HelpIndex}) {
+        EXPECT_EQ(frame.menuAction(id), frame.toolAction(id)) << std::hex << id;
+    }
+    EXPECT_EQ(frame.menuAction(cmd::FileNew)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    // Ctrl+N reaches the command through its action.
+    int triggered = 0;
+    QObject::connect(frame.menuAction(cmd::FileNew), &QAction::triggered, [&] { ++triggered; });
+    QTest::keyClick(&frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(triggered, 1);
+    EXPECT_FALSE(frame.configView()->isEmpty());
+
+    // The log's menu holds the same actions, with the log menu's texts.
+    frame.command(cmd::MonitorTab);
+    frame.command(cmd::NextTab);
+    QPlainTextEdit* log = frame.monitorPane()->traceLog().window();
+    emit frame.monitorPane()->logContextMenuRequested(log->mapToGlobal(QPoint(5, 5)));
+    auto* menu = frame.findChild<QMenu*>(QStringLiteral("logMenu"));
+    ASSERT_NE(menu, nullptr);
+    QList<QAction*> entries;
+    for (QAction* a : menu->actions()) {
+        if (!a->isSeparator()) {
+            entries << a;
+        }
+    }
+    ASSERT_EQ(entries.size(), 6);
+    EXPECT_EQ(entries.at(0)->text(), QStringLiteral("&Copy\tCtrl+C"));
+    EXPECT_FALSE(entries.at(0)->isEnabled()) << "nothing selected";
+    EXPECT_EQ(entries.at(0)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    EXPECT_EQ(entries.at(2)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_EQ(entries.at(3)->shortcut(), QKeySequence(Qt::Key_F3));
+    menu->close();
 }
 
 TEST_F(WindowFlows, AMissingLanguageEndsTheRunBeforeAnyWindowAndSavesNothing) {

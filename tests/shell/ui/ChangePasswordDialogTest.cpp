@@ -1,4 +1,5 @@
 #include "shell/ui/ChangePasswordDialog.h"
+#include "shell/ui/PasswordDialog.h"
 
 #include "language/TextIds.h"
 #include "protocol/FieldTags.h"
@@ -176,6 +177,54 @@ TEST(ChangePasswordDialogLife, ReachableOnlyWhileItExists) {
         saveScreenshot(dialog, "ChangePasswordDialog");
     }
     EXPECT_EQ(ChangePasswordDialog::current(), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// Both password dialogs send one Latin-1 byte per character and refuse any other character, so
+// a password set in one can be typed into the other.
+TEST_F(ChangeFixture, PasswordsTravelAsLatin1InBothDialogs) {
+    const QString latin1 = QStringLiteral("Grüße");
+    type(QStringLiteral("alt"), latin1, latin1);
+    button("ctl1")->click();
+    ASSERT_FALSE(r.channel.sent.empty());
+    EXPECT_EQ(sent(tag::NewPassword), std::string("Gr\xFC\xDF"
+                                                  "e") +
+                                          '\0');
+
+    PasswordDialog question(texts.lm);
+    question.findChild<QLineEdit*>("ctl1000")->setText(latin1);
+    question.accept();
+    EXPECT_EQ(question.result(), QDialog::Accepted);
+    EXPECT_EQ(question.passwordBytes(), dialog.newPassword());
+}
+
+TEST_F(ChangeFixture, ACharacterOutsideLatin1IsRefusedNotChanged) {
+    const std::size_t frames = r.channel.sent.size();
+    for (const char* field : {"ctl1000", "ctl1007"}) {
+        texts.prompter.messages.clear();
+        type(QStringLiteral("alt"), QStringLiteral("neu"), QStringLiteral("neu"));
+        edit(field)->setText(QStringLiteral("5€"));
+        if (std::string(field) == "ctl1007") {
+            edit("ctl1022")->setText(QStringLiteral("5€"));
+        }
+        button("ctl1")->click();
+        ASSERT_EQ(texts.prompter.messages.size(), 1u) << field;
+        EXPECT_EQ(texts.prompter.messages[0].text, texts.text(text::PasswordNotLatin1));
+        EXPECT_EQ(edit(field)->text(), QStringLiteral("5€")) << "kept for correcting";
+        EXPECT_EQ(enabled(), kAllEnabled);
+    }
+    EXPECT_EQ(r.channel.sent.size(), frames);
+
+    PasswordDialog question(texts.lm);
+    question.findChild<QLineEdit*>("ctl1000")->setText(QStringLiteral("5€"));
+    texts.prompter.messages.clear();
+    question.accept();
+    EXPECT_NE(question.result(), QDialog::Accepted);
+    ASSERT_EQ(texts.prompter.messages.size(), 1u);
+    EXPECT_EQ(texts.prompter.messages[0].text, texts.text(text::PasswordNotLatin1));
 }
 
 } // namespace

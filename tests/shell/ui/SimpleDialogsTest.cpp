@@ -1,7 +1,6 @@
-// The About, password, source choice and language dialogs, and the log's context menu.
+// The About, password, source choice and language dialogs.
 #include "shell/ui/AboutDialog.h"
 #include "shell/ui/LanguageDialog.h"
-#include "shell/ui/LogContextMenu.h"
 #include "shell/ui/PasswordDialog.h"
 #include "shell/ui/SourceChoiceDialog.h"
 
@@ -13,7 +12,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
@@ -156,25 +154,6 @@ TEST(LanguageDialog, CancelKeepsTheLanguage) {
     control<QPushButton>(dialog, "ctl2")->click();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(dialog.languageId(), std::nullopt);
-}
-
-TEST(LogContextMenu, TranslatedEntriesCarryTheirCommands) {
-    for (const bool canCopy : {true, false}) {
-        ShippedTexts texts;
-        std::unique_ptr<QMenu> menu(createLogContextMenu(texts.lm, canCopy));
-        std::vector<int> commands;
-        for (QAction* a : menu->actions()) {
-            if (!a->isSeparator()) {
-                commands.push_back(a->data().toInt());
-            }
-        }
-        EXPECT_EQ(commands,
-                  (std::vector<int>{logcmd::Copy, logcmd::Clear, logcmd::Find, logcmd::FindNext,
-                                    logcmd::SelectAll, logcmd::SaveLog}));
-        QAction* copy = menu->actions().front();
-        EXPECT_EQ(copy->isEnabled(), canCopy);
-        EXPECT_EQ(copy->text(), "&Copy\tCtrl+C") << "the shortcut column after the tab";
-    }
 }
 
 } // namespace
