@@ -8,22 +8,21 @@
 #include "config/DeviceInfo.h"
 
 #include "TempDir.h"
+#include "Unprivileged.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <optional>
-#include <pwd.h>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace vandrel;
+using vandrel::test::Account;
 namespace fs = std::filesystem;
 
 namespace {
@@ -113,44 +112,12 @@ void PrintTo(Runner runner, std::ostream* out) {
     *out << (runner == Runner::ThisProcess ? "in this process" : "unprivileged");
 }
 
-struct Account {
-    uid_t uid;
-    gid_t gid;
-};
-
-std::optional<Account> unprivilegedAccount() {
-    const passwd* nobody = ::getpwnam("nobody");
-    if (nobody == nullptr || nobody->pw_uid == 0) {
-        return std::nullopt;
-    }
-    return Account{nobody->pw_uid, nobody->pw_gid};
-}
-
-// Runs the save in a child process that has dropped to `account`; the save's result, or -1 when
-// the child could not drop its privileges.
-int saveAs(const Account& account, const std::string& target) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(account.gid) != 0 ||
-            ::setuid(account.uid) != 0 || ::geteuid() != account.uid) {
-            ::_exit(255);
-        }
-        ::_exit(WriteConfigFile(target, savedRecord(), savedInfo()));
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) == 255) {
-        return -1;
-    }
-    return WEXITSTATUS(status);
-}
-
 class ConfigFileSave : public ::testing::TestWithParam<std::tuple<SaveCase, Runner>> {};
 
 TEST_P(ConfigFileSave, BytesOnDiskAndResult) {
     const auto& [c, runner] = GetParam();
     const bool root = ::geteuid() == 0;
-    const std::optional<Account> nobody = unprivilegedAccount();
+    const std::optional<Account> nobody = test::UnprivilegedAccount();
     if (runner == Runner::UnprivilegedChild && (!root || !nobody)) {
         GTEST_SKIP() << "the test already runs unprivileged";
     }
@@ -200,8 +167,8 @@ TEST_P(ConfigFileSave, BytesOnDiskAndResult) {
     const std::optional<struct stat> before =
         c.fileMode ? std::optional(statOf(file)) : std::nullopt;
 
-    const int code = child ? saveAs(saver, target.string())
-                           : WriteConfigFile(target.string(), savedRecord(), savedInfo());
+    auto save = [&] { return WriteConfigFile(target.string(), savedRecord(), savedInfo()); };
+    const int code = child ? test::RunAs(saver, save).value_or(-1) : save();
 
     ::chmod(folder.c_str(), 0755);
     EXPECT_EQ(code, c.expectedCode);
