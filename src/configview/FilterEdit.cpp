@@ -37,7 +37,7 @@ bool isControl(QChar c) {
 } // namespace
 
 FilterEdit::FilterEdit(QWidget* parent) : QLineEdit(parent) {
-    // Dropped text would bypass the paste handling.
+    // Dropped text would skip the paste handling, which ends a text at its first line break.
     setAcceptDrops(false);
     setLimit(CodeFieldLimit);
     connect(this, &QLineEdit::textChanged, this,
@@ -64,7 +64,8 @@ void FilterEdit::setLimit(int limit, int widestShown) {
 QValidator::State FilterEdit::LimitValidator::validate(QString& input, int& pos) const {
     const int limit = edit_->limit_;
     const QString& before = edit_->previousText_;
-    // Within the limit, or the program's own value as it was shown.
+    // Within the limit, or the program's own value as it was shown: setting the text clears the
+    // line edit's modified flag, and every change of the user sets it.
     if (input.size() <= limit || !edit_->isModified()) {
         return Acceptable;
     }
@@ -73,7 +74,7 @@ QValidator::State FilterEdit::LimitValidator::validate(QString& input, int& pos)
         return Acceptable;
     }
     const qsizetype tail = input.size() - pos; // what follows the inserted text
-    if (before.size() > limit || pos < 0 || tail > limit) {
+    if (before.size() > limit || pos < 0 || tail < 0 || tail > limit) {
         return Invalid;
     }
     // Keep as much of the inserted text as fits, as typing does.
