@@ -7,10 +7,6 @@
 
 namespace vandrel {
 
-const ConfigField* FindConfigField(std::string_view name) {
-    return FindConfigFieldIn(name);
-}
-
 const ConfigField* ConfigFieldAt(std::size_t offset) {
     const auto it =
         std::find_if(kConfigFields.begin(), kConfigFields.end(),

@@ -125,7 +125,8 @@ static_assert(ConfigOffset::p12Checks == 91 && ConfigOffset::p12Code == 409 &&
               ConfigOffset::p12Digits == 430 && ConfigOffset::password == 558 &&
               ConfigOffset::p12Value1 == 590 && ConfigOffset::reserved == 600);
 
-constexpr const ConfigField* FindConfigFieldIn(std::string_view name) {
+// The field called `name`, or nullptr.
+constexpr const ConfigField* FindConfigField(std::string_view name) {
     for (const ConfigField& field : kConfigFields) {
         if (field.name == name) {
             return &field;
@@ -155,7 +156,7 @@ constexpr bool FieldRulesConsistent() {
             continue;
         }
         if (r.editing == Editing::Follows) {
-            const ConfigField* text = FindConfigFieldIn(r.counterpart);
+            const ConfigField* text = FindConfigField(r.counterpart);
             if (text == nullptr || text->kind != FieldKind::CountedText ||
                 text->offset + text->size != field.offset ||
                 text->rules.counterpart != field.name || field.kind != FieldKind::Number ||
@@ -199,9 +200,6 @@ constexpr bool FieldRulesConsistent() {
     return true;
 }
 static_assert(FieldRulesConsistent());
-
-// The field called `name`, or nullptr.
-const ConfigField* FindConfigField(std::string_view name);
 
 // The field that starts at `offset`, or nullptr.
 const ConfigField* ConfigFieldAt(std::size_t offset);

@@ -19,6 +19,8 @@
 // - a field with a `fieldSwitch` is enabled while SwitchOn(copy, field); a mandatory one that is
 //   empty then makes the collect fail; a zeroWhileOff one is shown and stored as 0 while off;
 // - a flag byte's page owns only the bits in `rules.bits`; the others are kept.
+// Whole values, as a script gives them, are checked and applied by ApplyFieldAssignments
+// (ConfigAssignment.h), which refuses what a page would have corrected.
 namespace vandrel {
 
 // Which character sets the page edits use.
