@@ -7,6 +7,11 @@
 
 namespace vandrel {
 
+const ConfigField* FindConfigField(std::string_view name) {
+    const std::size_t index = ConfigFieldIndex(name);
+    return index < kConfigFields.size() ? &kConfigFields[index] : nullptr;
+}
+
 const ConfigField* ConfigFieldAt(std::size_t offset) {
     const auto it =
         std::find_if(kConfigFields.begin(), kConfigFields.end(),

@@ -125,14 +125,14 @@ static_assert(ConfigOffset::p12Checks == 91 && ConfigOffset::p12Code == 409 &&
               ConfigOffset::p12Digits == 430 && ConfigOffset::password == 558 &&
               ConfigOffset::p12Value1 == 590 && ConfigOffset::reserved == 600);
 
-// The field called `name`, or nullptr.
-constexpr const ConfigField* FindConfigField(std::string_view name) {
-    for (const ConfigField& field : kConfigFields) {
-        if (field.name == name) {
-            return &field;
+// The position of the field called `name` in kConfigFields; kConfigFields.size() when none is.
+constexpr std::size_t ConfigFieldIndex(std::string_view name) {
+    for (std::size_t i = 0; i < kConfigFields.size(); ++i) {
+        if (kConfigFields[i].name == name) {
+            return i;
         }
     }
-    return nullptr;
+    return kConfigFields.size();
 }
 
 constexpr unsigned DecimalDigits(std::uint32_t value) {
@@ -147,7 +147,9 @@ constexpr unsigned DecimalDigits(std::uint32_t value) {
 // counted text and its count byte name each other and sit side by side, and every switch is a bit
 // of a flag byte that pages edit.
 constexpr bool FieldRulesConsistent() {
-    for (const ConfigField& field : kConfigFields) {
+    // Indexes, not references into the table: the sanitizers' checks are no constant expressions.
+    for (std::size_t i = 0; i < kConfigFields.size(); ++i) {
+        const ConfigField& field = kConfigFields[i];
         const FieldRules& r = field.rules;
         if (r.editing == Editing::Carried) {
             if (!r.characters.empty() || r.limit != 0 || r.fieldSwitch.mask != 0) {
@@ -156,11 +158,10 @@ constexpr bool FieldRulesConsistent() {
             continue;
         }
         if (r.editing == Editing::Follows) {
-            const ConfigField* text = FindConfigField(r.counterpart);
-            if (text == nullptr || text->kind != FieldKind::CountedText ||
-                text->offset + text->size != field.offset ||
-                text->rules.counterpart != field.name || field.kind != FieldKind::Number ||
-                field.size != 1) {
+            const std::size_t t = ConfigFieldIndex(r.counterpart);
+            if (t + 1 != i || kConfigFields[t].kind != FieldKind::CountedText ||
+                kConfigFields[t].rules.counterpart != field.name ||
+                field.kind != FieldKind::Number || field.size != 1) {
                 return false;
             }
             continue;
@@ -188,9 +189,10 @@ constexpr bool FieldRulesConsistent() {
         }
         if (r.fieldSwitch.mask != 0) {
             bool owned = false;
-            for (const ConfigField& flags : kConfigFields) {
-                owned = owned || (flags.offset == r.fieldSwitch.offset &&
-                                  (flags.rules.bits & r.fieldSwitch.mask) == r.fieldSwitch.mask);
+            for (std::size_t j = 0; j < kConfigFields.size(); ++j) {
+                owned = owned ||
+                        (kConfigFields[j].offset == r.fieldSwitch.offset &&
+                         (kConfigFields[j].rules.bits & r.fieldSwitch.mask) == r.fieldSwitch.mask);
             }
             if (!owned) {
                 return false;
@@ -200,6 +202,9 @@ constexpr bool FieldRulesConsistent() {
     return true;
 }
 static_assert(FieldRulesConsistent());
+
+// The field called `name`, or nullptr.
+const ConfigField* FindConfigField(std::string_view name);
 
 // The field that starts at `offset`, or nullptr.
 const ConfigField* ConfigFieldAt(std::size_t offset);
