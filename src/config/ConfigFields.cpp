@@ -100,13 +100,39 @@ bool SwitchOn(const ConverterConfig& record, const ConfigField& field) {
     return (record.bytes[s.offset] & s.mask) == s.mask;
 }
 
+bool InRange(const ConfigField& field, std::uint32_t value) {
+    return value >= field.rules.low && value <= field.rules.high;
+}
+
+unsigned WidestShown(const ConfigField& field) {
+    switch (field.kind) {
+    case FieldKind::Number: {
+        const std::uint64_t largest =
+            ((std::uint64_t{1} << (8 * field.size)) - 1) * field.rules.scale;
+        unsigned digits = 1;
+        for (std::uint64_t rest = largest; rest >= 10; rest /= 10) {
+            ++digits;
+        }
+        return digits;
+    }
+    case FieldKind::CountedText:
+    case FieldKind::CodeField:
+        return static_cast<unsigned>(kCodeFieldChars);
+    case FieldKind::Text:
+        return static_cast<unsigned>(field.size);
+    case FieldKind::Bytes:
+        return static_cast<unsigned>(2 * field.size);
+    }
+    return static_cast<unsigned>(field.size);
+}
+
 std::uint32_t ShownNumber(const ConverterConfig& record, const ConfigField& field) {
     const FieldRules& r = field.rules;
     if (r.fieldSwitch.zeroWhileOff && !SwitchOn(record, field)) {
         return 0;
     }
     std::uint32_t value = FieldNumber(record, field);
-    if (r.correction == Correction::Fallback && (value < r.low || value > r.high)) {
+    if (r.correction == Correction::Fallback && !InRange(field, value)) {
         value = r.fallback;
     } else if (r.correction == Correction::RoundClamp) {
         value = std::max(value, r.low);
@@ -147,7 +173,7 @@ std::uint32_t StoredNumber(const ConverterConfig& record, const ConfigField& fie
     case Correction::KeepLast:
         return std::min(shown, r.high);
     case Correction::Fallback:
-        return shown < r.low || shown > r.high ? r.fallback : shown;
+        return InRange(field, shown) ? shown : r.fallback;
     case Correction::None:
         break;
     }

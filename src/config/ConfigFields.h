@@ -231,6 +231,15 @@ std::vector<const ConfigField*> DifferingFields(const ConverterConfig& a, const 
 // True when all bits of the field's switch are set in `record`; true for a field without one.
 bool SwitchOn(const ConverterConfig& record, const ConfigField& field);
 
+// True when `value` lies in the field's range, low..high.
+bool InRange(const ConfigField& field, std::uint32_t value);
+
+// The most characters a page shows the field's value with: a number as wide as its largest
+// stored value times the scale (a stored number beyond its range is shown whole until it is
+// corrected, so its edit must let it stand wider than `rules.limit`), a counted text or code
+// field its 20 characters, a text its size, a byte run two hex digits a byte.
+unsigned WidestShown(const ConfigField& field);
+
 // The number a page shows for the field of `record`: 0 while a zeroWhileOff switch is off, the
 // fallback for a value outside a Fallback range, a RoundClamp value below low raised to low, and
 // everything times the scale.

@@ -1,7 +1,7 @@
 #include "configview/ConfigPage.h"
 
-#include "config/CodeField.h"
 #include "configview/EditRules.h"
+#include "configview/FilterEdit.h"
 #include "configview/PageTable.h"
 #include "configview/RadioGroupTabStops.h"
 #include "configview/WheelFocusGuard.h"
@@ -9,8 +9,7 @@
 
 #include <QFontMetrics>
 #include <QLineEdit>
-
-#include <algorithm>
+#include <QtGlobal>
 
 namespace vandrel {
 
@@ -23,13 +22,106 @@ void ConfigPage::retranslate() {
 }
 
 void ConfigPage::prepareForm() {
-    ApplyEditRules(this, pageId_);
+    for (const EditRule& rule : EditRules()) {
+        if (rule.pageId != pageId_) {
+            continue;
+        }
+        auto* edit = findChild<FilterEdit*>(QString::fromLatin1(rule.control));
+        if (edit == nullptr) {
+            qWarning("Page %d has no edit %s", pageId_, rule.control);
+            continue;
+        }
+        const ConfigField& field = EditField(rule);
+        const std::string_view characters = field.rules.characters;
+        edit->setCharacterSet(
+            QString::fromLatin1(characters.data(), static_cast<qsizetype>(characters.size())));
+        edit->setLimit(static_cast<int>(field.rules.limit), static_cast<int>(WidestShown(field)));
+        edits_.push_back({edit, &field});
+    }
     WheelFocusGuard::Protect(this);
     RadioGroupTabStops::Apply(this);
 }
 
 void ConfigPage::translate() {
     language_.TranslateWindow(this);
+}
+
+void ConfigPage::showEdits() {
+    for (std::size_t i = 0; i < edits_.size(); ++i) {
+        BoundEdit& bound = edits_[i];
+        const ConfigField& field = *bound.field;
+        if (field.kind != FieldKind::Number) {
+            bound.edit->setText(FromRecordText(FieldText(copy_, field)));
+            continue;
+        }
+        // Shown before the corrections listen: a stored number beyond the range stands as it is
+        // until the user changes it.
+        bound.lastKept = ShownNumber(copy_, field);
+        SetEditNumber(bound.edit, bound.lastKept);
+        connect(bound.edit, &FilterEdit::focusLeft, this, [this, i] { correctNumber(edits_[i]); });
+        if (field.rules.correction == Correction::KeepLast) {
+            connect(bound.edit, &QLineEdit::textChanged, this,
+                    [this, i] { keepTyping(edits_[i]); });
+        }
+    }
+}
+
+void ConfigPage::correctNumber(BoundEdit& bound) {
+    const Correction correction = bound.field->rules.correction;
+    // A clamped number is shown as the page writes numbers; the others stand as typed, and only
+    // an empty edit shows the 0 it counts as.
+    if (correction == Correction::Clamp || correction == Correction::RoundClamp ||
+        bound.edit->text().isEmpty()) {
+        SetEditNumber(bound.edit, CorrectedNumber(*bound.field, EditNumber(bound.edit)));
+    }
+}
+
+void ConfigPage::keepTyping(BoundEdit& bound) {
+    const std::uint32_t number = EditNumber(bound.edit);
+    if (TypingKeeps(*bound.field, number, bound.lastKept)) {
+        bound.lastKept = number;
+    } else {
+        SetEditNumber(bound.edit, bound.lastKept);
+    }
+}
+
+bool ConfigPage::collectEdits() {
+    bool filled = true;
+    for (const BoundEdit& bound : edits_) {
+        const ConfigField& field = *bound.field;
+        if (field.kind == FieldKind::Number) {
+            StoreFieldNumber(copy_, field, StoredNumber(copy_, field, EditNumber(bound.edit)));
+            continue;
+        }
+        const QString text = bound.edit->text();
+        StoreFieldText(copy_, field, ToRecordText(text));
+        if (text.isEmpty() && field.rules.fieldSwitch.mandatory && SwitchOn(copy_, field)) {
+            filled = false;
+        }
+    }
+    return filled;
+}
+
+const ConfigField& ConfigPage::fieldOf(const QLineEdit* edit) const {
+    for (const BoundEdit& bound : edits_) {
+        if (bound.edit == edit) {
+            return *bound.field;
+        }
+    }
+    qFatal("Edit %s of page %d shows no field", qPrintable(edit->objectName()), pageId_);
+}
+
+const ConfigField& ConfigPage::FieldAt(std::size_t offset) {
+    const ConfigField* field = ConfigFieldAt(offset);
+    if (field == nullptr) {
+        qFatal("No field starts at offset %zu", offset);
+    }
+    return *field;
+}
+
+void ConfigPage::storeNumber(std::size_t offset, std::uint32_t shown) {
+    const ConfigField& field = FieldAt(offset);
+    StoreFieldNumber(copy_, field, StoredNumber(copy_, field, shown));
 }
 
 QSize ConfigPage::minimumSizeHint() const {
@@ -42,19 +134,14 @@ QSize ConfigPage::minimumSizeHint() const {
 }
 
 void ConfigPage::setBit(std::size_t offset, std::uint8_t mask, bool on) {
+    const std::uint8_t owned = FieldAt(offset).rules.bits;
+    Q_ASSERT_X((mask & ~owned) == 0, "ConfigPage::setBit", "a bit the field table keeps");
+    mask &= owned;
     if (on) {
         copy_.bytes[offset] |= mask;
     } else {
         copy_.bytes[offset] &= static_cast<std::uint8_t>(~mask);
     }
-}
-
-QString ConfigPage::codeText(std::size_t offset) const {
-    return FromRecordText(CodeFieldText(copy_, offset));
-}
-
-void ConfigPage::takeCodeText(std::size_t offset, const QLineEdit* edit) {
-    SetCodeFieldText(copy_, offset, ToRecordText(edit->text()));
 }
 
 unsigned ConfigPage::EditNumber(const QLineEdit* edit) {
@@ -65,10 +152,6 @@ unsigned ConfigPage::EditNumber(const QLineEdit* edit) {
 
 void ConfigPage::SetEditNumber(QLineEdit* edit, unsigned value) {
     edit->setText(QString::number(value));
-}
-
-void ConfigPage::ClampEdit(QLineEdit* edit, unsigned low, unsigned high) {
-    SetEditNumber(edit, std::clamp(EditNumber(edit), low, high));
 }
 
 QString ConfigPage::FromRecordText(const std::string& bytes) {

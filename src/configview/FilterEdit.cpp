@@ -1,5 +1,8 @@
 #include "configview/FilterEdit.h"
 
+#include "config/CodeField.h"
+#include "config/FieldRules.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -39,7 +42,8 @@ bool isControl(QChar c) {
 FilterEdit::FilterEdit(QWidget* parent) : QLineEdit(parent) {
     // Dropped text would skip the paste handling, which ends a text at its first line break.
     setAcceptDrops(false);
-    setLimit(CodeFieldLimit);
+    // Until told otherwise, an edit takes what a code field holds.
+    setLimit(static_cast<int>(kCodeFieldChars));
     connect(this, &QLineEdit::textChanged, this,
             [this](const QString& text) { previousText_ = text; });
     // The line edit itself refuses what its maximum length or the validator does not take.
@@ -85,16 +89,14 @@ QValidator::State FilterEdit::LimitValidator::validate(QString& input, int& pos)
 }
 
 QChar FilterEdit::Filter(const QString& set, QChar c) {
-    for (QChar allowed : set) {
-        QChar candidate = c;
-        if (allowed.isLetter() && c.isLetter()) {
-            candidate = allowed.isUpper() ? c.toUpper() : c.toLower();
-        }
-        if (candidate == allowed) {
-            return candidate;
-        }
+    if (c.unicode() > 0xFF) {
+        return QChar(); // no set holds it
     }
-    return QChar();
+    const QByteArray chars = set.toLatin1();
+    const char taken =
+        FilterCharacter(std::string_view(chars.constData(), static_cast<std::size_t>(chars.size())),
+                        static_cast<char>(c.unicode()));
+    return taken == '\0' ? QChar() : QChar::fromLatin1(taken);
 }
 
 void FilterEdit::setBeepHandler(std::function<void()> handler) {

@@ -8,29 +8,17 @@
 
 namespace vandrel {
 
-// Character sets of the edits on the configuration pages.
-namespace CharSet {
-inline constexpr char Digits[] = "0123456789";
-inline constexpr char DialCodes[] = "0123456789*#,";
-inline constexpr char DialCodesN[] = "0123456789*#n,";
-inline constexpr char DialCodesR[] = "0123456789*#R,";
-inline constexpr char DialCodesRN[] = "0123456789*#Rn,";
-} // namespace CharSet
-
-// An edit that takes typed characters only from its character set. A typed letter is matched
-// against the set's letters regardless of case and inserted in the set's case; a character
-// outside the set is dropped with a beep. This holds for keys and for the text an input method
-// commits. Control characters (Backspace, the clipboard shortcuts) pass, and pasted text is not
-// filtered.
+// An edit that takes typed characters only from its character set, as FilterCharacter
+// (config/FieldRules.h) decides: a typed letter is matched against the set's letters regardless of
+// case and inserted in the set's case; a character outside the set is dropped with a beep. This
+// holds for keys and for the text an input method commits. Control characters (Backspace, the
+// clipboard shortcuts) pass, and pasted text is not filtered.
 //
 // Its limit holds for whatever the user puts in: typed keys, input methods, pasting by key, menu
 // or middle button. Values the program shows may be wider where that is allowed (setLimit).
 class FilterEdit : public QLineEdit {
     Q_OBJECT
 public:
-    // The code fields of the record hold 20 characters.
-    static constexpr int CodeFieldLimit = 20;
-
     explicit FilterEdit(QWidget* parent = nullptr);
 
     void setCharacterSet(const QString& set) { characterSet_ = set; }
@@ -44,7 +32,7 @@ public:
     void setLimit(int limit, int widestShown = 0);
 
     // The character to insert for a typed `c`: `c` itself, `c` in the case of a set letter, or
-    // nothing (a null QChar) when the set does not hold it.
+    // nothing (a null QChar) when the set does not hold it. Sets are single-byte characters.
     static QChar Filter(const QString& set, QChar c);
 
     // Replaces the warning beep (tests count refused keys with it); null restores the beep.
@@ -80,7 +68,7 @@ private:
     void pasteWithinLimit();
 
     QString characterSet_;
-    int limit_ = CodeFieldLimit;
+    int limit_ = 0;
     LimitValidator* limitValidator_ = nullptr;
     // The text before the change being validated.
     QString previousText_;

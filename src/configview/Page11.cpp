@@ -6,14 +6,26 @@
 
 #include "ui_Page11.h"
 
-#include <algorithm>
+#include <array>
+#include <utility>
 
 namespace vandrel {
 
 namespace {
-constexpr std::uint8_t SelectBit = 0x01;
+
+// The radio pairs of p11Options: the second radio of each sets the bit.
 constexpr std::uint8_t OptionsBit = 0x01;
 constexpr std::uint8_t Options2Bit = 0x02;
+
+// The radios of p11Choice and the values they stand for.
+template <typename Ui> auto choiceRadios(const Ui& ui) {
+    return std::to_array<std::pair<QAbstractButton*, std::uint32_t>>({
+        {ui.ctl1016, 1},
+        {ui.ctl1017, 2},
+        {ui.ctl1023, 3},
+    });
+}
+
 } // namespace
 
 Page11::Page11(const ConverterConfig& record, const LanguageManager& language, QWidget* parent)
@@ -23,39 +35,22 @@ Page11::Page11(const ConverterConfig& record, const LanguageManager& language, Q
     translate();
 
     fillList();
-    const bool second = bit(ConfigOffset::p11Select, SelectBit);
+    // The list's second entry is the number's switch.
+    const bool second = switchOn(ui_->ctl1000);
     ui_->ctl1001->setCurrentIndex(second ? 1 : 0);
-    if (!second) {
-        byte(ConfigOffset::p11Number) = 0;
-    }
     ui_->ctl1003->setEnabled(second);
     ui_->ctl1000->setEnabled(second);
-    lastAccepted_ = byte(ConfigOffset::p11Number);
-    SetEditNumber(ui_->ctl1000, byte(ConfigOffset::p11Number));
-    SetEditNumber(ui_->ctl1007, byte(ConfigOffset::p11Count));
+    showEdits();
     (bit(ConfigOffset::p11Options, OptionsBit) ? ui_->ctl1012 : ui_->ctl1011)->setChecked(true);
     (bit(ConfigOffset::p11Options, Options2Bit) ? ui_->ctl1057 : ui_->ctl1056)->setChecked(true);
-    switch (byte(ConfigOffset::p11Choice)) {
-    case 2:
-        ui_->ctl1017->setChecked(true);
-        break;
-    case 3:
-        ui_->ctl1023->setChecked(true);
-        break;
-    default:
-        ui_->ctl1016->setChecked(true);
-        break;
+    const std::uint32_t choice = shownNumber(ConfigOffset::p11Choice);
+    for (const auto& [radio, value] : choiceRadios(*ui_)) {
+        if (value == choice) {
+            radio->setChecked(true);
+        }
     }
 
     connect(ui_->ctl1001, &QComboBox::currentIndexChanged, this, &Page11::listChanged);
-    connect(ui_->ctl1000, &QLineEdit::textChanged, this, &Page11::numberChanged);
-    connect(ui_->ctl1000, &FilterEdit::focusLeft, this, [this] {
-        if (ui_->ctl1000->text().isEmpty()) {
-            ui_->ctl1000->setText(QStringLiteral("0"));
-        }
-    });
-    connect(ui_->ctl1007, &FilterEdit::focusLeft, this,
-            [this] { ClampEdit(ui_->ctl1007, MinCount, MaxCount); });
 }
 
 Page11::~Page11() = default;
@@ -81,36 +76,21 @@ void Page11::listChanged(int index) {
     ui_->ctl1003->setEnabled(second);
     ui_->ctl1000->setEnabled(second);
     if (!second) {
-        ui_->ctl1000->setText(QStringLiteral("0"));
-    }
-}
-
-void Page11::numberChanged() {
-    const unsigned number = EditNumber(ui_->ctl1000);
-    if (number != lastAccepted_ && number > MaxNumber) {
-        SetEditNumber(ui_->ctl1000, lastAccepted_);
-    } else {
-        lastAccepted_ = number;
+        // The number is 0 while its switch is off.
+        SetEditNumber(ui_->ctl1000, 0);
     }
 }
 
 bool Page11::collect() {
-    const bool second = ui_->ctl1001->currentIndex() == 1;
-    setBit(ConfigOffset::p11Select, SelectBit, second);
-    byte(ConfigOffset::p11Number) =
-        second ? static_cast<std::uint8_t>(std::min(EditNumber(ui_->ctl1000), MaxNumber)) : 0;
+    setSwitch(switchOf(ui_->ctl1000), ui_->ctl1001->currentIndex() == 1);
     setBit(ConfigOffset::p11Options, OptionsBit, ui_->ctl1012->isChecked());
     setBit(ConfigOffset::p11Options, Options2Bit, ui_->ctl1057->isChecked());
-    if (ui_->ctl1016->isChecked()) {
-        byte(ConfigOffset::p11Choice) = 1;
-    } else if (ui_->ctl1017->isChecked()) {
-        byte(ConfigOffset::p11Choice) = 2;
-    } else if (ui_->ctl1023->isChecked()) {
-        byte(ConfigOffset::p11Choice) = 3;
+    for (const auto& [radio, value] : choiceRadios(*ui_)) {
+        if (radio->isChecked()) {
+            storeNumber(ConfigOffset::p11Choice, value);
+        }
     }
-    byte(ConfigOffset::p11Count) =
-        static_cast<std::uint8_t>(std::clamp(EditNumber(ui_->ctl1007), MinCount, MaxCount));
-    return true;
+    return collectEdits();
 }
 
 } // namespace vandrel

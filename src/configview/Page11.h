@@ -15,10 +15,6 @@ namespace vandrel {
 class Page11 : public ConfigPage {
     Q_OBJECT
 public:
-    static constexpr unsigned MaxNumber = 127;
-    static constexpr unsigned MinCount = 1;
-    static constexpr unsigned MaxCount = 30;
-
     Page11(const ConverterConfig& record, const LanguageManager& language, QWidget* parent);
     ~Page11() override;
 
@@ -28,11 +24,8 @@ public:
 private:
     void fillList();
     void listChanged(int index);
-    void numberChanged();
 
     std::unique_ptr<Ui::Page11> ui_;
-    // The last number the edit held that was in range; a larger one is set back to it.
-    unsigned lastAccepted_ = 0;
 };
 
 } // namespace vandrel

@@ -13,21 +13,12 @@ class Page12;
 
 namespace vandrel {
 
-class FilterEdit;
-
 // Numbers and calls: the two numbers with their options, the call flags and check boxes, four
 // ranged values, a code and a digit field that switches make mandatory, the scaled value shown
 // five times as large, and a list of up to nine profiles.
 class Page12 : public ConfigPage {
     Q_OBJECT
 public:
-    // Edit 1022 shows the stored value times this step.
-    static constexpr unsigned ScaleStep = 5;
-    static constexpr unsigned MinScaled = 8;
-    static constexpr unsigned MaxScaled = 255;
-    // List index stored when no entry is selected.
-    static constexpr int DefaultListIndex = 5;
-
     Page12(const ConverterConfig& record, const LanguageManager& language, QWidget* parent);
     ~Page12() override;
 
@@ -41,21 +32,18 @@ private:
         std::size_t offset;
         std::uint8_t mask;
     };
-    // An edit with a range, corrected when it loses the focus and when collected.
-    struct RangedEdit {
-        FilterEdit* edit;
+    // A check box for a field of two values: checked stands for 1.
+    struct OptionBox {
+        QAbstractButton* box;
         std::size_t offset;
-        unsigned low;
-        unsigned high;
     };
 
     void fillList(int selectedIndex);
     void followSwitches();
-    void correctScaled();
 
     std::unique_ptr<Ui::Page12> ui_;
     std::vector<BitControl> bitControls_;
-    std::vector<RangedEdit> rangedEdits_;
+    std::vector<OptionBox> optionBoxes_;
 };
 
 } // namespace vandrel

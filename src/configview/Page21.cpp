@@ -10,28 +10,16 @@ Page21::Page21(const ConverterConfig& record, const LanguageManager& language, Q
     : ConfigPage(PageId::Page21, record, language, parent), ui_(std::make_unique<Ui::Page21>()) {
     ui_->setupUi(this);
     prepareForm();
-    using namespace ConfigOffset;
     pairs_ = {{
-        {ui_->ctl1010,
-         EnableBit::p21Code1,
-         {ui_->ctl1000, ui_->ctl1003, p21Code1On},
-         {ui_->ctl1007, ui_->ctl1002, p21Code1Off}},
-        {ui_->ctl1013,
-         EnableBit::p21Code2,
-         {ui_->ctl1022, ui_->ctl1033, p21Code2On},
-         {ui_->ctl1024, ui_->ctl1034, p21Code2Off}},
-        {ui_->ctl1014,
-         EnableBit::p21Code3,
-         {ui_->ctl1025, ui_->ctl1043, p21Code3On},
-         {ui_->ctl1026, ui_->ctl1044, p21Code3Off}},
+        {ui_->ctl1010, {ui_->ctl1000, ui_->ctl1003}, {ui_->ctl1007, ui_->ctl1002}},
+        {ui_->ctl1013, {ui_->ctl1022, ui_->ctl1033}, {ui_->ctl1024, ui_->ctl1034}},
+        {ui_->ctl1014, {ui_->ctl1025, ui_->ctl1043}, {ui_->ctl1026, ui_->ctl1044}},
     }};
     translate();
 
+    showEdits();
     for (const Pair& pair : pairs_) {
-        for (const Code& code : {pair.on, pair.off}) {
-            code.edit->setText(codeText(code.offset));
-        }
-        pair.toggle->setChecked(bit(enableBits, pair.bit));
+        pair.toggle->setChecked(switchOn(pair.on.edit));
         connect(pair.toggle, &QAbstractButton::clicked, this, &Page21::followSwitches);
     }
     followSwitches();
@@ -50,15 +38,9 @@ void Page21::followSwitches() {
 
 bool Page21::collect() {
     for (const Pair& pair : pairs_) {
-        const bool on = pair.toggle->isChecked();
-        setBit(ConfigOffset::enableBits, pair.bit, on);
-        takeCodeText(pair.on.offset, pair.on.edit);
-        takeCodeText(pair.off.offset, pair.off.edit);
-        if (on && (pair.on.edit->text().isEmpty() || pair.off.edit->text().isEmpty())) {
-            return false;
-        }
+        setSwitch(switchOf(pair.on.edit), pair.toggle->isChecked());
     }
-    return true;
+    return collectEdits();
 }
 
 } // namespace vandrel

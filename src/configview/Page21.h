@@ -30,11 +30,10 @@ private:
     struct Code {
         FilterEdit* edit;
         QLabel* label;
-        std::size_t offset;
     };
+    // A switch and the two codes it enables; the codes' fields name the switch's bit.
     struct Pair {
         QAbstractButton* toggle;
-        std::uint8_t bit;
         Code on;
         Code off;
     };

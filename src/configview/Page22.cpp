@@ -4,28 +4,7 @@
 
 #include "ui_Page22.h"
 
-#include <utility>
-
 namespace vandrel {
-
-namespace {
-
-using namespace ConfigOffset;
-
-// Edits in the order they are collected, with their fields.
-template <typename Ui> auto codeEdits(const Ui& ui) {
-    return std::to_array<std::pair<FilterEdit*, std::size_t>>({
-        {ui.ctl1000, p22Code1},
-        {ui.ctl1007, p22Code2},
-        {ui.ctl1022, p22Code3},
-        {ui.ctl1024, p22Code4},
-        {ui.ctl1025, p22Code5},
-        {ui.ctl1026, p22Code6},
-        {ui.ctl1027, p22Code7},
-    });
-}
-
-} // namespace
 
 Page22::Page22(const ConverterConfig& record, const LanguageManager& language, QWidget* parent)
     : ConfigPage(PageId::Page22, record, language, parent), ui_(std::make_unique<Ui::Page22>()) {
@@ -33,12 +12,11 @@ Page22::Page22(const ConverterConfig& record, const LanguageManager& language, Q
     prepareForm();
     translate();
 
-    for (const auto& [edit, offset] : codeEdits(*ui_)) {
-        edit->setText(codeText(offset));
-    }
-    const bool main = bit(enableBits, EnableBit::p22Codes12);
-    ui_->ctl1010->setChecked(main);
-    ui_->ctl1013->setChecked(main && bit(enableBits, EnableBit::p22Codes37));
+    showEdits();
+    // The first two codes are under the main switch; the third (and the optional ones after it)
+    // under both switches.
+    ui_->ctl1010->setChecked(switchOn(ui_->ctl1000));
+    ui_->ctl1013->setChecked(switchOn(ui_->ctl1022));
     followSwitches();
 
     connect(ui_->ctl1010, &QAbstractButton::clicked, this, &Page22::mainSwitchClicked);
@@ -73,17 +51,14 @@ void Page22::followSwitches() {
 }
 
 bool Page22::collect() {
-    for (const auto& [edit, offset] : codeEdits(*ui_)) {
-        takeCodeText(offset, edit);
-    }
-    const bool main = ui_->ctl1010->isChecked();
-    setBit(enableBits, EnableBit::p22Codes12, main);
-    if (main && (ui_->ctl1000->text().isEmpty() || ui_->ctl1007->text().isEmpty())) {
-        return false;
-    }
-    const bool more = ui_->ctl1013->isChecked();
-    setBit(enableBits, EnableBit::p22Codes37, more);
-    return !(more && ui_->ctl1022->text().isEmpty());
+    const FieldSwitch& main = switchOf(ui_->ctl1000);
+    setSwitch(main, ui_->ctl1010->isChecked());
+    // The second switch owns the bit the third code's switch adds to the main one; unchecking
+    // the main switch unchecks it, so it is never stored without the main bit.
+    const FieldSwitch& both = switchOf(ui_->ctl1022);
+    setBit(both.offset, static_cast<std::uint8_t>(both.mask & ~main.mask),
+           ui_->ctl1013->isChecked());
+    return collectEdits();
 }
 
 } // namespace vandrel

@@ -14,23 +14,21 @@ namespace vandrel {
 SingleCodePage::SingleCodePage(int pageId, const ConverterConfig& record,
                                const LanguageManager& language, QWidget* parent)
     : ConfigPage(pageId, record, language, parent) {
-    const bool callback = pageId == PageId::Page23;
-    // The forms differ only in their texts; their controls carry the same names.
-    if (callback) {
+    // The forms differ only in their texts; their controls carry the same names, and EditRules
+    // gives each page's edit its field.
+    if (pageId == PageId::Page23) {
         Ui::Page23().setupUi(this);
     } else {
         Ui::Page24().setupUi(this);
     }
-    bit_ = callback ? EnableBit::p23Code : EnableBit::p24Code;
-    offset_ = callback ? ConfigOffset::p23Code : ConfigOffset::p24Code;
     toggle_ = findChild<QCheckBox*>(QStringLiteral("ctl1010"));
     edit_ = findChild<FilterEdit*>(QStringLiteral("ctl1000"));
     label_ = findChild<QLabel*>(QStringLiteral("ctl1003"));
     prepareForm();
     translate();
 
-    edit_->setText(codeText(offset_));
-    toggle_->setChecked(bit(ConfigOffset::enableBits, bit_));
+    showEdits();
+    toggle_->setChecked(switchOn(edit_));
     followSwitch();
     connect(toggle_, &QAbstractButton::clicked, this, &SingleCodePage::followSwitch);
 }
@@ -41,10 +39,8 @@ void SingleCodePage::followSwitch() {
 }
 
 bool SingleCodePage::collect() {
-    const bool on = toggle_->isChecked();
-    setBit(ConfigOffset::enableBits, bit_, on);
-    takeCodeText(offset_, edit_);
-    return !(on && edit_->text().isEmpty());
+    setSwitch(switchOf(edit_), toggle_->isChecked());
+    return collectEdits();
 }
 
 } // namespace vandrel

@@ -23,8 +23,6 @@ public:
 private:
     void followSwitch();
 
-    std::uint8_t bit_;
-    std::size_t offset_;
     QAbstractButton* toggle_ = nullptr;
     FilterEdit* edit_ = nullptr;
     QLabel* label_ = nullptr;

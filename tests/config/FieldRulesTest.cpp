@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -188,6 +189,43 @@ TEST(FieldRules, NumberWithASwitchKeepsTheLastAcceptedValueAndIsZeroWhileOff) {
     EXPECT_EQ(CorrectedNumber(number, 200), 200u);
     EXPECT_EQ(StoredNumber(record, number, 200), 127u);
     EXPECT_TRUE(TypingKeeps(field("p11Count"), 99, 3)) << "other fields correct later";
+}
+
+// How wide a page's edit must let a shown value be: the widest number ShownNumber gives for any
+// stored byte, at least the edit's limit.
+TEST(FieldRules, WidestShownValues) {
+    const std::pair<const char*, unsigned> cases[] = {
+        {"p11Count", 3},  {"p12Value4", 3},     {"p12Scaled", 4}, {"number1", 20},
+        {"p22Code1", 20}, {"languageName", 32}, {"password", 64}, {"tag", 5},
+    };
+    for (const auto& [name, widest] : cases) {
+        EXPECT_EQ(WidestShown(field(name)), widest) << name;
+    }
+    ConverterConfig allOn = defaults();
+    for (const ConfigField& f : kConfigFields) {
+        if (f.rules.bits != 0) {
+            allOn.bytes[f.offset] = 0xFF;
+        }
+    }
+    for (const ConfigField& f : kConfigFields) {
+        if (f.rules.characters.empty()) {
+            continue;
+        }
+        EXPECT_GE(WidestShown(f), f.rules.limit) << f.name;
+        if (f.kind != FieldKind::Number) {
+            continue;
+        }
+        std::size_t widest = 0;
+        for (unsigned stored = 0; stored <= 0xFF; ++stored) {
+            ConverterConfig record = allOn;
+            record.bytes[f.offset] = static_cast<std::uint8_t>(stored);
+            widest = std::max(widest, std::to_string(ShownNumber(record, f)).size());
+        }
+        EXPECT_EQ(WidestShown(f), widest) << f.name;
+    }
+    EXPECT_TRUE(InRange(field("p12ListIndex"), 8));
+    EXPECT_FALSE(InRange(field("p12ListIndex"), 9));
+    EXPECT_FALSE(InRange(field("p11Choice"), 0));
 }
 
 TEST(FieldRules, TextsAreStoredWithTheirCount) {

@@ -1,4 +1,5 @@
 #include "configview/FilterEdit.h"
+#include "config/FieldRules.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,15 +11,20 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string_view>
 #include <utility>
 
 using namespace vandrel;
 
 namespace {
 
+QString characters(std::string_view set) {
+    return QString::fromLatin1(set.data(), static_cast<qsizetype>(set.size()));
+}
+
 struct FilterCase {
     const char* name;
-    const char* set;
+    std::string_view set;
     QString start;
     QString typed;
     QString shown;
@@ -38,7 +44,7 @@ protected:
 TEST_P(FilterEditTyping, TypedKeysAreFilteredConvertedOrRefused) {
     const FilterCase& c = GetParam();
     FilterEdit edit;
-    edit.setCharacterSet(QString::fromLatin1(c.set));
+    edit.setCharacterSet(characters(c.set));
     edit.setText(c.start);
     QTest::keyClicks(&edit, c.typed);
     EXPECT_EQ(edit.text(), c.shown);
@@ -48,23 +54,24 @@ TEST_P(FilterEditTyping, TypedKeysAreFilteredConvertedOrRefused) {
 INSTANTIATE_TEST_SUITE_P(
     Sets, FilterEditTyping,
     ::testing::Values(
-        FilterCase{"DigitsAndSigns", CharSet::DialCodesR, "", "12*#,", "12*#,", 0},
-        FilterCase{"LowerTypedForUpperSetLetter", CharSet::DialCodesR, "", "r", "R", 0},
-        FilterCase{"UpperTypedForLowerSetLetter", CharSet::DialCodesN, "", "N", "n", 0},
-        FilterCase{"LetterNotInSetBeeps", CharSet::DialCodesR, "", "x", "", 1},
-        FilterCase{"OnlyRefusedKeysAreDropped", CharSet::Digits, "", "1a2-3", "123", 2},
-        FilterCase{"BothLettersOfTheRichestSet", CharSet::DialCodesRN, "", "rNn R", "RnnR", 1},
-        FilterCase{"NoLettersInDialCodes", CharSet::DialCodes, "", "R9n", "9", 2},
-        FilterCase{"InsertsAtTheCursor", CharSet::DialCodesR, "12", "r", "12R", 0},
-        FilterCase{"TwentyCharacterLimitBeeps", CharSet::Digits, "", "1234567890123456789012",
-                   "12345678901234567890", 2}),
+        FilterCase{"DigitsAndSigns", FieldCharacters::DialCodesR, "", "12*#,", "12*#,", 0},
+        FilterCase{"LowerTypedForUpperSetLetter", FieldCharacters::DialCodesR, "", "r", "R", 0},
+        FilterCase{"UpperTypedForLowerSetLetter", FieldCharacters::DialCodesN, "", "N", "n", 0},
+        FilterCase{"LetterNotInSetBeeps", FieldCharacters::DialCodesR, "", "x", "", 1},
+        FilterCase{"OnlyRefusedKeysAreDropped", FieldCharacters::Digits, "", "1a2-3", "123", 2},
+        FilterCase{"BothLettersOfTheRichestSet", FieldCharacters::DialCodesRN, "", "rNn R", "RnnR",
+                   1},
+        FilterCase{"NoLettersInDialCodes", FieldCharacters::DialCodes, "", "R9n", "9", 2},
+        FilterCase{"InsertsAtTheCursor", FieldCharacters::DialCodesR, "12", "r", "12R", 0},
+        FilterCase{"TwentyCharacterLimitBeeps", FieldCharacters::Digits, "",
+                   "1234567890123456789012", "12345678901234567890", 2}),
     [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
 
 TEST(FilterEdit, ControlKeysPassAndPastedTextIsNotFiltered) {
     int beeps = 0;
     FilterEdit::setBeepHandler([&] { ++beeps; });
     FilterEdit edit;
-    edit.setCharacterSet(QString::fromLatin1(CharSet::DialCodesR));
+    edit.setCharacterSet(characters(FieldCharacters::DialCodesR));
     QTest::keyClicks(&edit, QStringLiteral("123"));
     QTest::keyClick(&edit, Qt::Key_Backspace);
     EXPECT_EQ(edit.text(), QStringLiteral("12"));
@@ -85,7 +92,7 @@ TEST(FilterEdit, LimitHoldsForTheUserNotForShownValues) {
     int beeps = 0;
     FilterEdit::setBeepHandler([&] { ++beeps; });
     FilterEdit edit;
-    edit.setCharacterSet(QString::fromLatin1(CharSet::Digits));
+    edit.setCharacterSet(characters(FieldCharacters::Digits));
     edit.setLimit(2, 3);
     edit.setText(QStringLiteral("200"));
     EXPECT_EQ(edit.text(), QStringLiteral("200"));
@@ -118,7 +125,7 @@ TEST(FilterEdit, EveryWayInKeepsTheSamePartOfALongText) {
         for (const auto& [name, insert] : ways) {
             SCOPED_TRACE(std::string(name) + ", widest shown " + std::to_string(widestShown));
             FilterEdit edit;
-            edit.setCharacterSet(QString::fromLatin1(CharSet::Digits));
+            edit.setCharacterSet(characters(FieldCharacters::Digits));
             edit.setLimit(4, widestShown);
             edit.setText(QStringLiteral("19"));
             edit.setCursorPosition(1);
@@ -147,7 +154,7 @@ namespace {
 
 TEST(FilterEdit, ContextMenuPasteKeepsTheLimit) {
     FilterEdit edit;
-    edit.setCharacterSet(QString::fromLatin1(CharSet::Digits));
+    edit.setCharacterSet(characters(FieldCharacters::Digits));
     edit.setLimit(4);
     edit.show();
     QApplication::clipboard()->setText(QStringLiteral("123456"));

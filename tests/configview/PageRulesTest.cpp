@@ -1,5 +1,6 @@
 // What the pages do while the user works on them.
 #include "config/CodeField.h"
+#include "config/ConfigFields.h"
 #include "configview/FilterEdit.h"
 #include "language/TextIds.h"
 
@@ -16,6 +17,10 @@ using namespace vandrel::test;
 using namespace vandrel::ConfigOffset;
 
 namespace {
+
+QString characters(std::string_view set) {
+    return QString::fromLatin1(set.data(), static_cast<qsizetype>(set.size()));
+}
 
 class PageRules : public ViewTest {
 protected:
@@ -140,8 +145,9 @@ TEST_F(PageRules, Page12SwitchesEnableTheirFields) {
     EXPECT_TRUE(enabled("ctl1002"));
     EXPECT_FALSE(enabled("ctl1028"));
     EXPECT_FALSE(enabled("ctl1004"));
-    EXPECT_EQ(control<FilterEdit>("ctl1025")->characterSet(), CharSet::DialCodes);
-    EXPECT_EQ(control<FilterEdit>("ctl1028")->characterSet(), CharSet::Digits);
+    EXPECT_EQ(control<FilterEdit>("ctl1025")->characterSet(),
+              characters(FieldCharacters::DialCodes));
+    EXPECT_EQ(control<FilterEdit>("ctl1028")->characterSet(), characters(FieldCharacters::Digits));
 }
 
 TEST_F(PageRules, Page12ListLeavesOutEntriesWithoutText) {
@@ -199,8 +205,10 @@ TEST_F(PageRules, Page21SwitchesEnableTheirPairs) {
     control<QAbstractButton>("ctl1010")->click();
     control<QAbstractButton>("ctl1013")->click();
     expectPairs(true, false, false);
-    EXPECT_EQ(control<FilterEdit>("ctl1026")->characterSet(), CharSet::DialCodesN);
-    EXPECT_EQ(control<FilterEdit>("ctl1026")->limit(), FilterEdit::CodeFieldLimit);
+    EXPECT_EQ(control<FilterEdit>("ctl1026")->characterSet(),
+              characters(FieldCharacters::DialCodesN));
+    EXPECT_EQ(control<FilterEdit>("ctl1026")->limit(),
+              static_cast<int>(FindConfigField("p21Code3Off")->rules.limit));
 }
 
 // Which controls of page 22 a pair of switch bits enables.
@@ -261,8 +269,9 @@ TEST_F(PageRules, Pages23And24SwitchTheirCode) {
         control<QAbstractButton>("ctl1010")->click();
         EXPECT_TRUE(enabled("ctl1000")) << pageId;
         EXPECT_TRUE(enabled("ctl1003")) << pageId;
-        EXPECT_EQ(control<FilterEdit>("ctl1000")->characterSet(),
-                  pageId == 23 ? CharSet::DialCodesR : CharSet::DialCodesRN);
+        EXPECT_EQ(
+            control<FilterEdit>("ctl1000")->characterSet(),
+            characters(pageId == 23 ? FieldCharacters::DialCodesR : FieldCharacters::DialCodesRN));
         EXPECT_EQ(control<QAbstractButton>("ctl1010")->text(), text(pageId == 23 ? 1200 : 1250));
         EXPECT_EQ(control<QLabel>("ctl1003")->text(), text(pageId == 23 ? 1201 : 1251));
     }
