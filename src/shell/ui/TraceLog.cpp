@@ -26,6 +26,7 @@ QFont sharedLogFont() {
 
 TraceLog::TraceLog() {
     batchTimer_.setSingleShot(true);
+    batchTimer_.setTimerType(Qt::PreciseTimer); // a coarse one may come up to 5 % late
     batchTimer_.setInterval(kBatchMs);
     QObject::connect(&batchTimer_, &QTimer::timeout, [this] { flush(); });
 }

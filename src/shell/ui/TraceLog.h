@@ -27,9 +27,9 @@ class TraceLog : public TraceSink {
 public:
     static constexpr int kDefaultCharsPerLine = 140;
     static constexpr int kMaxSearchText = 127;
-    static constexpr int kBatchMs = 40;
+    static constexpr int kBatchMs = 50;
     // Gathered text beyond this goes in at once, whatever the timer.
-    static constexpr qsizetype kMaxBatchChars = 256 * 1024;
+    static constexpr qsizetype kMaxBatchChars = 64 * 1024;
 
     TraceLog();
     ~TraceLog() override;
