@@ -29,6 +29,7 @@
 #include "shell/ui/SystemMonitorPane.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -45,6 +46,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -82,6 +84,29 @@ double childCpuSeconds(qint64 pid) {
     }
     const double ticks = fields[11].toDouble() + fields[12].toDouble(); // utime, stime
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// CPU seconds of each thread of this process, by thread name (threads of one name summed).
+std::map<QByteArray, double> threadCpu() {
+    std::map<QByteArray, double> byName;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& tid : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(tid) + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('(');
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (open < 0 || fields.size() < 13) {
+            continue;
+        }
+        byName[line.mid(open + 1, close - open - 1)] +=
+            (fields[11].toDouble() + fields[12].toDouble()) /
+            static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+    return byName;
 }
 
 double residentMegabytes() {
@@ -161,7 +186,10 @@ public:
             const double busyMs = (cpu - lastCpu_) * 1000.0;
             lastCpu_ = cpu;
             worstMs = std::max(worstMs, late);
-            worstBusyMs = std::max(worstBusyMs, busyMs);
+            if (busyMs > worstBusyMs) {
+                worstBusyMs = busyMs;
+                worstBusyAt_ = static_cast<double>(since_.elapsed()) / 1000.0;
+            }
             if (late > 100) {
                 ++over100;
             }
@@ -172,13 +200,14 @@ public:
         worstBusyMs = 0;
         over100 = 0;
         lastCpu_ = threadCpuSeconds();
+        since_.start();
         clock_.start();
         timer_.start();
     }
     void print() const {
         std::printf("  longest event-loop stall: %lld ms (%d over 100 ms); most main-thread CPU "
-                    "between two 10 ms ticks: %.1f ms\n",
-                    worstMs, over100, worstBusyMs);
+                    "between two 10 ms ticks: %.1f ms (%.1f s in)\n",
+                    worstMs, over100, worstBusyMs, worstBusyAt_);
     }
     qint64 worstMs = 0;
     double worstBusyMs = 0;
@@ -188,7 +217,9 @@ private:
     static constexpr int kTickMs = 10;
     QTimer timer_;
     QElapsedTimer clock_;
+    QElapsedTimer since_;
     double lastCpu_ = 0;
+    double worstBusyAt_ = 0;
 };
 
 // The program's window on a converter's port, monitor tab in front, monitoring on.
@@ -267,6 +298,7 @@ int live(int seconds, int periodMs, int baud) {
     const double cliCpu0 = childCpuSeconds(cli.processId());
     const long long windowLines0 = window.counter->lines.load();
     const qsizetype cliLines0 = cliLines();
+    const std::map<QByteArray, double> threads0 = threadCpu();
 
     QTest::qWait(seconds * 1000);
 
@@ -275,6 +307,7 @@ int live(int seconds, int periodMs, int baud) {
     const double elapsed = static_cast<double>(wall.elapsed()) / 1000.0;
     const long long windowLines = window.counter->lines.load() - windowLines0;
     const qsizetype cliLineCount = cliLines() - cliLines0;
+    std::map<QByteArray, double> threads = threadCpu();
     cli.kill();
     cli.waitForFinished(3000);
 
@@ -289,6 +322,15 @@ int live(int seconds, int periodMs, int baud) {
                 1000.0 * windowCpu / static_cast<double>(std::max(1LL, windowLines)),
                 residentMegabytes());
     std::printf("window / vandrelctl CPU: %.2f\n", cliCpu > 0 ? windowCpu / cliCpu : 0.0);
+    std::printf("  window threads, %% of a core:");
+    for (auto& [name, cpu] : threads) {
+        const auto before = threads0.find(name);
+        cpu -= before == threads0.end() ? 0.0 : before->second;
+        if (cpu > 0) {
+            std::printf(" %s %.2f;", name.constData(), 100.0 * cpu / elapsed);
+        }
+    }
+    std::printf("\n");
     probe.print();
     return 0;
 }
