@@ -2,14 +2,16 @@
 
 #include "cli/CliDevice.h"
 #include "cli/CliOptions.h"
+#include "cli/ConfigDiffCommand.h"
+#include "cli/ConfigEditCommands.h"
 #include "cli/ConfigFileCommands.h"
 #include "cli/ConfigTransferCommands.h"
 #include "cli/Console.h"
 #include "cli/ExitStatus.h"
 #include "cli/FlashCommands.h"
 #include "cli/MonitorCommand.h"
-#include "config/AccessPassword.h"
 #include "cli/SystemCommands.h"
+#include "config/AccessPassword.h"
 #include "link/PortDiscovery.h"
 #include "protocol/FirmwareFile.h"
 #include "settings/LinkSettings.h"
@@ -52,9 +54,23 @@ int read(const Invocation& call, Console& console) {
 }
 
 int write(const Invocation& call, Console& console) {
+    // NAME=VALUE arguments may follow --set, as in "--set number1=4711 number2=4712".
+    const QStringList more = call.positional.mid(1);
+    if (!more.isEmpty() && !call.has("set")) {
+        return usage(console, QStringLiteral("Unexpected argument '%1'.").arg(more.first()),
+                     call.command);
+    }
+    const auto assignments = parseAssignments(call.valuesOf("set") + more, console);
+    if (!assignments) {
+        return exit_status::Usage;
+    }
     auto file = loadConfigFile(localPath(call.positional[0]), console);
     if (!file) {
         return exit_status::BadFile;
+    }
+    if (!applyAssignments(file->record, *assignments, console)) {
+        console.error(QStringLiteral("Nothing was written to the converter."));
+        return exit_status::Usage;
     }
     stampAccessPassword(file->record, call.options.password.toStdString());
     WriteCommand command(file->record, call.has("verify"));
@@ -133,6 +149,20 @@ int configShow(const Invocation& call, Console& console) {
     return showConfigFile(localPath(call.positional[0]), call.has("json"), console);
 }
 
+int configGet(const Invocation& call, Console& console) {
+    return getConfigFields(localPath(call.positional[0]), call.positional.mid(1), console);
+}
+
+int configSet(const Invocation& call, Console& console) {
+    return setConfigFields(localPath(call.positional[0]), localPath(call.positional[1]),
+                           call.positional.mid(2), console);
+}
+
+int configDiff(const Invocation& call, Console& console) {
+    return diffConfigFiles(localPath(call.positional[0]), localPath(call.positional[1]),
+                           call.has("json"), console);
+}
+
 int configConvert(const Invocation& call, Console& console) {
     return convertConfigFile(localPath(call.positional[0]), localPath(call.positional[1]), console);
 }
@@ -155,6 +185,9 @@ const std::map<QString, Runner>& runners() {
         {QStringLiteral("passwd"), passwd},
         {QStringLiteral("ports"), ports},
         {QStringLiteral("config show"), configShow},
+        {QStringLiteral("config get"), configGet},
+        {QStringLiteral("config set"), configSet},
+        {QStringLiteral("config diff"), configDiff},
         {QStringLiteral("config convert"), configConvert},
         {QStringLiteral("config defaults"), configDefaults},
     };

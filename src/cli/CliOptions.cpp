@@ -44,8 +44,11 @@ QString globalHelp(const QCommandLineParser& parser) {
     for (const CommandSpec& spec : commandTable()) {
         const QString call =
             QStringLiteral("%1 %2").arg(QLatin1String(spec.name), QLatin1String(spec.arguments));
-        text += QStringLiteral("  %1%2\n")
-                    .arg(call.trimmed().leftJustified(36), QLatin1String(spec.summary));
+        // A long call gets its summary on the next line.
+        const QString column = call.trimmed().size() < 36
+                                   ? call.trimmed().leftJustified(36)
+                                   : call.trimmed() + QLatin1Char('\n') + QString(38, u' ');
+        text += QStringLiteral("  %1%2\n").arg(column, QLatin1String(spec.summary));
     }
     text += QStringLiteral(
         "\nCOMMAND --help shows a command's own help.\n"
@@ -57,6 +60,30 @@ QString globalHelp(const QCommandLineParser& parser) {
         "  3  no link: the port could not be opened\n"
         "  4  no answer: the converter did not answer\n"
         "  5  an input file was rejected, or an output file could not be written\n");
+    return text;
+}
+
+// "show", "convert", ...: the words after "config" in the command table.
+QStringList configSubcommands() {
+    QStringList words;
+    for (const CommandSpec& spec : commandTable()) {
+        const QString name = QLatin1String(spec.name);
+        if (name.startsWith(QLatin1String("config "))) {
+            words.append(name.mid(7));
+        }
+    }
+    return words;
+}
+
+QString configHelp() {
+    QString text =
+        QStringLiteral("Usage: vandrelctl [OPTIONS] config SUBCOMMAND\n\nSubcommands:\n");
+    for (const QString& sub : configSubcommands()) {
+        const CommandSpec* spec = findCommand(QStringLiteral("config ") + sub);
+        text += QStringLiteral("  %1 %2\n      %3\n")
+                    .arg(QLatin1String(spec->name), QLatin1String(spec->arguments),
+                         QLatin1String(spec->summary));
+    }
     return text;
 }
 
@@ -125,7 +152,7 @@ ParseOutcome parseCommand(const CommandSpec& spec, const QStringList& rest, Invo
                               .arg(QLatin1String(spec.arguments)),
                           name);
     }
-    if (count > spec.maxPositional) {
+    if (spec.maxPositional != kAnyNumber && count > spec.maxPositional) {
         return usageError(QStringLiteral("Unexpected argument '%1'.")
                               .arg(invocation.positional[spec.maxPositional]),
                           name);
@@ -135,6 +162,9 @@ ParseOutcome parseCommand(const CommandSpec& spec, const QStringList& rest, Invo
         if (parser.isSet(optionName)) {
             invocation.values.insert(optionName,
                                      option.valueName ? parser.value(optionName) : QString());
+            if (option.valueName) {
+                invocation.allValues.insert(optionName, parser.values(optionName));
+            }
         }
     }
     invocation.command = name;
@@ -227,18 +257,11 @@ ParseOutcome parseCommandLine(const QStringList& arguments) {
         if (rest.isEmpty() || rest.first().startsWith(QLatin1Char('-'))) {
             if (!rest.isEmpty() &&
                 (rest.first() == QLatin1String("--help") || rest.first() == QLatin1String("-h"))) {
-                QString text = QStringLiteral("Usage: vandrelctl [OPTIONS] config SUBCOMMAND\n\n"
-                                              "Subcommands:\n");
-                for (const char* sub : {"config show", "config convert", "config defaults"}) {
-                    const CommandSpec* spec = findCommand(QLatin1String(sub));
-                    text += QStringLiteral("  %1 %2\n      %3\n")
-                                .arg(QLatin1String(spec->name), QLatin1String(spec->arguments),
-                                     QLatin1String(spec->summary));
-                }
-                print(stdout, text);
+                print(stdout, configHelp());
                 return exitWith(exit_status::Success);
             }
-            return usageError(QStringLiteral("'config' needs show, convert or defaults."));
+            return usageError(
+                QStringLiteral("'config' needs one of: %1.").arg(configSubcommands().join(", ")));
         }
         name += QLatin1Char(' ') + rest.takeFirst();
     }

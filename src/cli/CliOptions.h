@@ -22,8 +22,13 @@ struct Invocation {
     GlobalOptions options;
     QString command;               // "info", ..., "config show"
     QStringList positional;        // the command's arguments
-    QMap<QString, QString> values; // the command's options by long name; flags map to ""
+    QMap<QString, QString> values; // the command's options by long name (the last value given);
+                                   // flags map to ""
+    QMap<QString, QStringList> allValues; // every value of an option given more than once
     bool has(const char* option) const { return values.contains(QLatin1String(option)); }
+    QStringList valuesOf(const char* option) const {
+        return allValues.value(QLatin1String(option));
+    }
 };
 
 // What parsing the command line came to: an invocation to run, or an exit status (help and

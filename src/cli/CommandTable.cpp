@@ -5,8 +5,11 @@
 namespace vandrel {
 namespace {
 
-constexpr std::array<CommandOption, 1> kWriteOptions{{
+constexpr std::array<CommandOption, 2> kWriteOptions{{
     {"verify", nullptr, "Read the configuration back after the restart and compare it."},
+    {"set", "NAME=VALUE",
+     "Change a field on the way to the converter, as 'config set' does; repeatable, and more "
+     "NAME=VALUE arguments may follow."},
 }};
 constexpr std::array<CommandOption, 2> kMonitorOptions{{
     {"mask", "HEX", "Monitoring mask sent when monitoring starts (bits of 77; default 00)."},
@@ -34,11 +37,14 @@ constexpr std::array kCommands{
                 1,
                 1,
                 {}},
-    CommandSpec{"write", "FILE [--verify]", "Write a configuration file to the converter.",
-                "Loads a configuration file, stamps the access password into it, writes it to the\n"
-                "converter, then resets the converter and waits until its application code runs\n"
-                "again.",
-                1, 1, kWriteOptions},
+    CommandSpec{"write", "FILE [--verify] [--set NAME=VALUE...]",
+                "Write a configuration file to the converter.",
+                "Loads a configuration file, changes the fields given with --set by the rules of\n"
+                "'config set' (the file itself stays unchanged), stamps the access password into\n"
+                "the record, writes it to the converter, then resets the converter and waits\n"
+                "until its application code runs again. A value the rules refuse ends with\n"
+                "status 2 before the converter is touched.",
+                1, kAnyNumber, kWriteOptions},
     CommandSpec{"reset",
                 "",
                 "Reset the converter.",
@@ -84,6 +90,39 @@ constexpr std::array kCommands{
                 "record. Numbers are decimal, texts show their valid characters, unnamed byte\n"
                 "ranges are hex.",
                 1, 1, kShowOptions},
+    CommandSpec{"config get",
+                "FILE NAME...",
+                "Print fields of a configuration file.",
+                "Prints the value of each named field on a line of its own, as 'config show'\n"
+                "prints it. Besides the record's fields: version, firmwareVersion, loaderVersion\n"
+                "and systemInfoNumber. An unknown name prints nothing and ends with status 2.",
+                2,
+                kAnyNumber,
+                {}},
+    CommandSpec{"config set",
+                "IN OUT NAME=VALUE...",
+                "Change fields and write a version-3 file.",
+                "Reads IN, changes the named fields by the rules of the configuration pages and\n"
+                "writes the result to OUT as version 3 (OUT may be IN; it is replaced whole or\n"
+                "not at all). Texts take only their field's characters (a letter is taken in the\n"
+                "case the field uses) up to its length, and their count follows them; numbers\n"
+                "are decimal or 0x hex within their range; a flag byte changes only the bits the\n"
+                "pages edit; a switched-on code must not be empty. A value the rules refuse, or\n"
+                "an unknown field, changes nothing, writes nothing and ends with status 2 and a\n"
+                "message naming the field and its rule.",
+                3,
+                kAnyNumber,
+                {}},
+    CommandSpec{
+        "config diff", "A B [--json]", "Compare two configuration files.",
+        "Prints the fields whose values differ, one line each: name, value in A and value\n"
+        "in B, separated by tabs. The file version and the device information come first\n"
+        "(as version and deviceInfo.NAME), then the record's fields in record order.\n"
+        "Values are compared as 'config show' prints them. Status 0 when the records are\n"
+        "equal (even if version or device information differ), 1 when they differ, 5\n"
+        "when a file is rejected. With --json: one object {\"equal\": BOOL, \"file\": [...],\n"
+        "\"deviceInfo\": [...], \"record\": [...]} of {\"name\", \"a\", \"b\"} entries.",
+        2, 2, kShowOptions},
     CommandSpec{"config convert",
                 "IN OUT",
                 "Convert a configuration file to version 3.",

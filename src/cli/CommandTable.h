@@ -6,6 +6,8 @@
 
 namespace vandrel {
 
+inline constexpr int kAnyNumber = -1;
+
 struct CommandOption {
     const char* name;      // long name, without dashes
     const char* valueName; // nullptr: a flag
@@ -19,7 +21,7 @@ struct CommandSpec {
     const char* summary;   // one line for the command list
     const char* description;
     int minPositional;
-    int maxPositional;
+    int maxPositional; // kAnyNumber: no upper bound
     std::span<const CommandOption> options;
 };
 

@@ -37,15 +37,23 @@ int writeFile(const std::string& path, const ConverterConfig& record, const Devi
     return exit_status::Success;
 }
 
-// Record texts are single-byte characters.
+} // namespace
+
 QString recordText(const std::string& bytes) {
     return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-QString hexBytes(const ConverterConfig& record, const ConfigField& field) {
-    const QByteArray bytes(reinterpret_cast<const char*>(record.bytes.data() + field.offset),
-                           static_cast<qsizetype>(field.size));
-    return QString::fromLatin1(bytes.toHex().toUpper());
+QString fieldName(const ConfigField& field) {
+    return QLatin1String(field.name.data(), static_cast<qsizetype>(field.name.size()));
+}
+
+QString fieldValueText(const ConverterConfig& record, const ConfigField& field) {
+    return recordText(FieldValueText(record, field));
+}
+
+QString fieldValueJson(const ConverterConfig& record, const ConfigField& field) {
+    const QString text = fieldValueText(record, field);
+    return field.kind == FieldKind::Number ? text : jsonString(text);
 }
 
 QString jsonString(const QString& text) {
@@ -78,11 +86,18 @@ QString jsonString(const QString& text) {
     return out + QLatin1Char('"');
 }
 
-QString versionText(const VersionText& text) {
-    return recordText(VersionTextString(text));
+std::vector<FileValue> fileValues(const LoadedConfigFile& file) {
+    const QString firmware = recordText(VersionTextString(file.info.firmwareVersion));
+    const QString loader = recordText(VersionTextString(file.info.loaderVersion));
+    const QString partition = QString::number(file.info.systemInfoNumber);
+    const QString version = QString::number(file.version);
+    return {
+        {QLatin1String(kFileValueNames[0]), false, version, version},
+        {QLatin1String(kFileValueNames[1]), true, firmware, jsonString(firmware)},
+        {QLatin1String(kFileValueNames[2]), true, loader, jsonString(loader)},
+        {QLatin1String(kFileValueNames[3]), true, partition, partition},
+    };
 }
-
-} // namespace
 
 std::optional<LoadedConfigFile> loadConfigFile(const std::string& path, Console& console) {
     LoadedConfigFile file;
@@ -101,58 +116,38 @@ std::optional<LoadedConfigFile> loadConfigFile(const std::string& path, Console&
 }
 
 QString configFileText(const LoadedConfigFile& file) {
-    QString text = QStringLiteral("version: %1\n").arg(file.version);
-    text += QStringLiteral("firmwareVersion: %1\n").arg(versionText(file.info.firmwareVersion));
-    text += QStringLiteral("loaderVersion: %1\n").arg(versionText(file.info.loaderVersion));
-    text += QStringLiteral("systemInfoNumber: %1\n").arg(file.info.systemInfoNumber);
+    QString text;
+    for (const FileValue& value : fileValues(file)) {
+        text += value.name + QStringLiteral(": ") + value.text + QLatin1Char('\n');
+    }
     for (const ConfigField& field : kConfigFields) {
-        QString value;
-        switch (field.kind) {
-        case FieldKind::Number:
-            value = QString::number(FieldNumber(file.record, field));
-            break;
-        case FieldKind::Bytes:
-            value = hexBytes(file.record, field);
-            break;
-        default:
-            value = recordText(FieldText(file.record, field));
-        }
-        text +=
-            QStringLiteral("%1: %2\n")
-                .arg(QLatin1String(field.name.data(), static_cast<qsizetype>(field.name.size())),
-                     value);
+        text += fieldName(field) + QStringLiteral(": ") + fieldValueText(file.record, field) +
+                QLatin1Char('\n');
     }
     return text;
 }
 
 QString configFileJson(const LoadedConfigFile& file) {
     // Built by concatenation: a text holding "%1" must stay as it is.
-    QString json = QStringLiteral("{\"version\": ") + QString::number(file.version) +
-                   QStringLiteral(", \"deviceInfo\": {\"firmwareVersion\": ") +
-                   jsonString(versionText(file.info.firmwareVersion)) +
-                   QStringLiteral(", \"loaderVersion\": ") +
-                   jsonString(versionText(file.info.loaderVersion)) +
-                   QStringLiteral(", \"systemInfoNumber\": ") +
-                   QString::number(file.info.systemInfoNumber) + QStringLiteral("}, \"record\": {");
+    QString json = QStringLiteral("{");
+    QString deviceInfo;
+    for (const FileValue& value : fileValues(file)) {
+        if (!value.deviceInfo) {
+            json +=
+                jsonString(value.name) + QStringLiteral(": ") + value.json + QStringLiteral(", ");
+        } else {
+            deviceInfo += (deviceInfo.isEmpty() ? QString() : QStringLiteral(", ")) +
+                          jsonString(value.name) + QStringLiteral(": ") + value.json;
+        }
+    }
+    json += QStringLiteral("\"deviceInfo\": {") + deviceInfo + QStringLiteral("}, \"record\": {");
     bool first = true;
     for (const ConfigField& field : kConfigFields) {
-        QString value;
-        switch (field.kind) {
-        case FieldKind::Number:
-            value = QString::number(FieldNumber(file.record, field));
-            break;
-        case FieldKind::Bytes:
-            value = jsonString(hexBytes(file.record, field));
-            break;
-        default:
-            value = jsonString(recordText(FieldText(file.record, field)));
-        }
         if (!first) {
             json += QStringLiteral(", ");
         }
-        json += jsonString(
-                    QLatin1String(field.name.data(), static_cast<qsizetype>(field.name.size()))) +
-                QStringLiteral(": ") + value;
+        json += jsonString(fieldName(field)) + QStringLiteral(": ") +
+                fieldValueJson(file.record, field);
         first = false;
     }
     return json + QStringLiteral("}}");

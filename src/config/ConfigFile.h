@@ -45,9 +45,9 @@ int ReadConfigFile(const std::string& path, ConverterConfig& record,
                    VersionText* firmwareVersion = nullptr, VersionText* loaderVersion = nullptr,
                    std::uint8_t* systemInfoNumber = nullptr);
 
-// Writes a version-3 file. The bytes go to a temporary file in the same folder that then replaces
-// `path`, so a failure at any point leaves an existing file as it was and answers
-// kConfigWriteFailed.
+// Writes a version-3 file the way ReplaceFileContents saves (FileReplace.h): an existing file that
+// may not be written is refused and kept, and a failed write leaves the old file as it was
+// wherever the folder allows a new file beside it.
 int WriteConfigFile(const std::string& path, const ConverterConfig& record, const DeviceInfo& info);
 
 } // namespace vandrel

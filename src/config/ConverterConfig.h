@@ -95,6 +95,11 @@ inline constexpr std::uint8_t p24Code = 0x40;
 inline constexpr std::uint8_t p12Code = 0x80;
 } // namespace EnableBit
 
+// Bits of `enableBits2`.
+namespace EnableBit2 {
+inline constexpr std::uint8_t p12Digits = 0x01;
+} // namespace EnableBit2
+
 // Fills `record` with the factory defaults; a null record is ignored.
 void ResetToDefaults(ConverterConfig* record);
 

@@ -1,7 +1,10 @@
 #include "configview/ConfigPage.h"
 
 #include "config/CodeField.h"
+#include "configview/EditRules.h"
 #include "configview/PageTable.h"
+#include "configview/RadioGroupTabStops.h"
+#include "configview/WheelFocusGuard.h"
 #include "language/LanguageManager.h"
 
 #include <QFontMetrics>
@@ -17,6 +20,12 @@ ConfigPage::ConfigPage(int pageId, const ConverterConfig& record, const Language
 
 void ConfigPage::retranslate() {
     language_.RetranslateWindow(this);
+}
+
+void ConfigPage::prepareForm() {
+    ApplyEditRules(this, pageId_);
+    WheelFocusGuard::Protect(this);
+    RadioGroupTabStops::Apply(this);
 }
 
 void ConfigPage::translate() {

@@ -35,6 +35,10 @@ public:
     QSize minimumSizeHint() const override;
 
 protected:
+    // Gives the form's controls what every page shares: the character sets and limits of its
+    // edits, lists that take the mouse wheel only with the focus, and one Tab stop per radio
+    // group. The forms call it right after building their controls.
+    void prepareForm();
     // Replaces the numeric texts of the form by the language's texts; the forms call it after
     // building their controls and before filling them.
     void translate();

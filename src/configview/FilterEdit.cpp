@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <algorithm>
 
 namespace vandrel {
 
@@ -23,6 +26,9 @@ void beep() {
     }
 }
 
+// QLineEdit's own default: no maximum length to speak of.
+constexpr int NoMaxLength = 32767;
+
 // Characters that are not typed text: they reach the edit's own handling unfiltered.
 bool isControl(QChar c) {
     return c.unicode() < 32 || c.unicode() == 127;
@@ -31,8 +37,51 @@ bool isControl(QChar c) {
 } // namespace
 
 FilterEdit::FilterEdit(QWidget* parent) : QLineEdit(parent) {
-    // Dropped text would pass the limit.
+    // Dropped text would skip the paste handling, which ends a text at its first line break.
     setAcceptDrops(false);
+    setLimit(CodeFieldLimit);
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& text) { previousText_ = text; });
+    // The line edit itself refuses what its maximum length or the validator does not take.
+    connect(this, &QLineEdit::inputRejected, this, [] { beep(); });
+}
+
+void FilterEdit::setLimit(int limit, int widestShown) {
+    limit_ = limit;
+    if (widestShown <= limit) {
+        // Nothing the program shows gets cut, so the line edit can hold every way in to the limit.
+        setValidator(nullptr);
+        setMaxLength(limit);
+    } else {
+        if (limitValidator_ == nullptr) {
+            limitValidator_ = new LimitValidator(this);
+        }
+        setMaxLength(NoMaxLength);
+        setValidator(limitValidator_);
+    }
+}
+
+QValidator::State FilterEdit::LimitValidator::validate(QString& input, int& pos) const {
+    const int limit = edit_->limit_;
+    const QString& before = edit_->previousText_;
+    // Within the limit, or the program's own value as it was shown: setting the text clears the
+    // line edit's modified flag, and every change of the user sets it.
+    if (input.size() <= limit || !edit_->isModified()) {
+        return Acceptable;
+    }
+    // A value wider than the limit may be shortened, never widened.
+    if (input.size() < before.size()) {
+        return Acceptable;
+    }
+    const qsizetype tail = input.size() - pos; // what follows the inserted text
+    if (before.size() > limit || pos < 0 || tail < 0 || tail > limit) {
+        return Invalid;
+    }
+    // Keep as much of the inserted text as fits, as typing does.
+    input = input.left(limit - tail) + input.mid(pos);
+    pos = static_cast<int>(limit - tail);
+    beep();
+    return Acceptable;
 }
 
 QChar FilterEdit::Filter(const QString& set, QChar c) {
@@ -52,6 +101,23 @@ void FilterEdit::setBeepHandler(std::function<void()> handler) {
     beepHandler() = std::move(handler);
 }
 
+QString FilterEdit::filtered(const QString& typed, bool& refused) const {
+    QString accepted;
+    for (QChar c : typed) {
+        const QChar f = Filter(characterSet_, c);
+        if (f.isNull()) {
+            refused = true;
+        } else {
+            accepted.append(f);
+        }
+    }
+    return accepted;
+}
+
+qsizetype FilterEdit::room(qsizetype replaced) const {
+    return std::max<qsizetype>(0, limit_ - (text().size() - replaced));
+}
+
 void FilterEdit::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Paste)) {
         pasteWithinLimit();
@@ -65,16 +131,8 @@ void FilterEdit::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    QString accepted;
     bool refused = false;
-    for (QChar c : typed) {
-        const QChar f = Filter(characterSet_, c);
-        if (f.isNull()) {
-            refused = true;
-        } else {
-            accepted.append(f);
-        }
-    }
+    const QString accepted = filtered(typed, refused);
     if (!accepted.isEmpty() && !insertWithinLimit(accepted)) {
         refused = true;
     }
@@ -84,13 +142,35 @@ void FilterEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void FilterEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (event->commitString().isEmpty() || isReadOnly()) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    // Committed text is typed text: the set and the limit apply as they do to keys.
+    bool refused = false;
+    QString accepted = filtered(event->commitString(), refused);
+    const qsizetype fits = room(selectedText().size() + event->replacementLength());
+    if (accepted.size() > fits) {
+        accepted.truncate(fits);
+        refused = true;
+    }
+    if (refused) {
+        beep();
+    }
+    QInputMethodEvent allowed(event->preeditString(), event->attributes());
+    allowed.setCommitString(accepted, event->replacementStart(), event->replacementLength());
+    QLineEdit::inputMethodEvent(&allowed);
+    event->setAccepted(allowed.isAccepted());
+}
+
 bool FilterEdit::insertWithinLimit(const QString& text) {
-    const qsizetype room = limit_ - (QLineEdit::text().size() - selectedText().size());
-    if (room <= 0) {
+    const qsizetype fits = room(selectedText().size());
+    if (fits == 0) {
         return false;
     }
-    insert(text.left(room));
-    return room >= text.size();
+    insert(text.left(fits));
+    return fits >= text.size();
 }
 
 void FilterEdit::pasteWithinLimit() {

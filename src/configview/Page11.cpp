@@ -19,8 +19,7 @@ constexpr std::uint8_t Options2Bit = 0x02;
 Page11::Page11(const ConverterConfig& record, const LanguageManager& language, QWidget* parent)
     : ConfigPage(PageId::Page11, record, language, parent), ui_(std::make_unique<Ui::Page11>()) {
     ui_->setupUi(this);
-    ui_->ctl1000->setCharacterSet(CharSet::Digits);
-    ui_->ctl1007->setCharacterSet(CharSet::Digits);
+    prepareForm();
     translate();
 
     fillList();

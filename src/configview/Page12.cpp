@@ -26,11 +26,7 @@ constexpr std::size_t NumberLength = 20;
 Page12::Page12(const ConverterConfig& record, const LanguageManager& language, QWidget* parent)
     : ConfigPage(PageId::Page12, record, language, parent), ui_(std::make_unique<Ui::Page12>()) {
     ui_->setupUi(this);
-    for (FilterEdit* digits : {ui_->ctl1000, ui_->ctl1007, ui_->ctl1024, ui_->ctl1028, ui_->ctl1029,
-                               ui_->ctl1026, ui_->ctl1027, ui_->ctl1022}) {
-        digits->setCharacterSet(CharSet::Digits);
-    }
-    ui_->ctl1025->setCharacterSet(CharSet::DialCodes);
+    prepareForm();
 
     using namespace ConfigOffset;
     bitControls_ = {

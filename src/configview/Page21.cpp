@@ -9,6 +9,7 @@ namespace vandrel {
 Page21::Page21(const ConverterConfig& record, const LanguageManager& language, QWidget* parent)
     : ConfigPage(PageId::Page21, record, language, parent), ui_(std::make_unique<Ui::Page21>()) {
     ui_->setupUi(this);
+    prepareForm();
     using namespace ConfigOffset;
     pairs_ = {{
         {ui_->ctl1010,
@@ -28,7 +29,6 @@ Page21::Page21(const ConverterConfig& record, const LanguageManager& language, Q
 
     for (const Pair& pair : pairs_) {
         for (const Code& code : {pair.on, pair.off}) {
-            code.edit->setCharacterSet(CharSet::DialCodesN);
             code.edit->setText(codeText(code.offset));
         }
         pair.toggle->setChecked(bit(enableBits, pair.bit));

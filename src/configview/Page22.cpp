@@ -30,10 +30,10 @@ template <typename Ui> auto codeEdits(const Ui& ui) {
 Page22::Page22(const ConverterConfig& record, const LanguageManager& language, QWidget* parent)
     : ConfigPage(PageId::Page22, record, language, parent), ui_(std::make_unique<Ui::Page22>()) {
     ui_->setupUi(this);
+    prepareForm();
     translate();
 
     for (const auto& [edit, offset] : codeEdits(*ui_)) {
-        edit->setCharacterSet(CharSet::DialCodesR);
         edit->setText(codeText(offset));
     }
     const bool main = bit(enableBits, EnableBit::p22Codes12);

@@ -26,7 +26,7 @@ SingleCodePage::SingleCodePage(int pageId, const ConverterConfig& record,
     toggle_ = findChild<QCheckBox*>(QStringLiteral("ctl1010"));
     edit_ = findChild<FilterEdit*>(QStringLiteral("ctl1000"));
     label_ = findChild<QLabel*>(QStringLiteral("ctl1003"));
-    edit_->setCharacterSet(callback ? CharSet::DialCodesR : CharSet::DialCodesRN);
+    prepareForm();
     translate();
 
     edit_->setText(codeText(offset_));

@@ -11,8 +11,14 @@ QStringList DefaultLanguageFolders() {
         folders << QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                    QStringLiteral("/../share/vandrel/lang"));
     }
-#ifdef VANDREL_BUILD_LANG_DIR
-    folders << QStringLiteral(VANDREL_BUILD_LANG_DIR);
+#if defined(VANDREL_BUILD_LANG_DIR) && defined(VANDREL_BUILD_TREE)
+    // Only a program run from its build tree uses the build tree's copy: an installed program
+    // that lost its files must say so, not read a developer's tree that happens to exist.
+    if (QCoreApplication::instance() != nullptr &&
+        QDir::cleanPath(QCoreApplication::applicationDirPath())
+            .startsWith(QStringLiteral(VANDREL_BUILD_TREE "/"))) {
+        folders << QStringLiteral(VANDREL_BUILD_LANG_DIR);
+    }
 #endif
     return folders;
 }

@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -15,6 +16,8 @@
 namespace vandrel {
 
 namespace {
+
+Q_LOGGING_CATEGORY(languageLog, "vandrel.language", QtWarningMsg)
 
 // Language ids are kept in 8 bits by the settings; more languages could never be chosen.
 constexpr long long MaxLanguages = 255;
@@ -165,6 +168,9 @@ bool LanguageManager::Load(int id) {
         showFixedError(QStringLiteral("Cannot find language file %1!").arg(path));
         return false;
     }
+    // Which files a run uses is shown with QT_LOGGING_RULES="vandrel.language.info=true".
+    qCInfo(languageLog, "language index %s, language file %s", qUtf8Printable(IndexFilePath()),
+           qUtf8Printable(path));
     languageFile_ = path;
     ProfileFile file;
     file.Read(path.toStdString());

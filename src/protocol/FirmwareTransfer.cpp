@@ -227,21 +227,24 @@ void DeviceSession::onFlashImageBlock(const ProtocolFrame& frame, const FrameFie
         traceStale(address);
         return;
     }
+    if (data.value.empty()) {
+        // A block without data would leave a hole in the image: the time-out asks again.
+        traceLine("Empty image block ignored");
+        return;
+    }
     stopTimer();
-    if (!data.value.empty()) {
-        // Exactly one block per address, so the file stays in step with the image: a single
-        // byte stands for 128 copies, a short block is padded as erased FLASH, a long one cut.
-        std::array<std::uint8_t, kBlockSize> block;
-        block.fill(data.value.size() == 1 ? data.value[0] : 0xFF);
-        if (data.value.size() > 1) {
-            std::copy_n(data.value.begin(), std::min(data.value.size(), kBlockSize), block.begin());
-        }
-        if (!FileAppend(download->path, block.data(), static_cast<std::uint32_t>(block.size()))) {
-            traceLine("Image file write failed!");
-            formatResultHex(std::nullopt); // a failure of ours: no status from the converter
-            endFlashDownloading(result::Failed, true);
-            return;
-        }
+    // Exactly one block per address, so the file stays in step with the image: a single byte
+    // stands for 128 copies, a short block is padded as erased FLASH, a long one cut.
+    std::array<std::uint8_t, kBlockSize> block;
+    block.fill(data.value.size() == 1 ? data.value[0] : 0xFF);
+    if (data.value.size() > 1) {
+        std::copy_n(data.value.begin(), std::min(data.value.size(), kBlockSize), block.begin());
+    }
+    if (!FileAppend(download->path, block.data(), static_cast<std::uint32_t>(block.size()))) {
+        traceLine("Image file write failed!");
+        formatResultHex(std::nullopt); // a failure of ours: no status from the converter
+        endFlashDownloading(result::Failed, true);
+        return;
     }
     download->offset += static_cast<std::int32_t>(kBlockSize);
     if (download->offset < download->total) {

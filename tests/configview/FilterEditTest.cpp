@@ -3,10 +3,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 using namespace vandrel;
 
@@ -82,7 +86,7 @@ TEST(FilterEdit, LimitHoldsForTheUserNotForShownValues) {
     FilterEdit::setBeepHandler([&] { ++beeps; });
     FilterEdit edit;
     edit.setCharacterSet(QString::fromLatin1(CharSet::Digits));
-    edit.setLimit(2);
+    edit.setLimit(2, 3);
     edit.setText(QStringLiteral("200"));
     EXPECT_EQ(edit.text(), QStringLiteral("200"));
     edit.clear();
@@ -94,6 +98,38 @@ TEST(FilterEdit, LimitHoldsForTheUserNotForShownValues) {
     QTest::keyClicks(&edit, QStringLiteral("9"));
     EXPECT_EQ(edit.text(), QStringLiteral("9"));
     FilterEdit::setBeepHandler(nullptr);
+}
+
+// Typing, pasting by other ways and an input method keep the same part of an over-long text, for
+// an edit whose shown values fit its limit and for one that may show wider values.
+TEST(FilterEdit, EveryWayInKeepsTheSamePartOfALongText) {
+    using Insert = std::function<void(FilterEdit&, const QString&)>;
+    const std::pair<const char*, Insert> ways[] = {
+        {"typing", [](FilterEdit& e, const QString& t) { QTest::keyClicks(&e, t); }},
+        {"insert", [](FilterEdit& e, const QString& t) { e.insert(t); }},
+        {"input method",
+         [](FilterEdit& e, const QString& t) {
+             QInputMethodEvent event;
+             event.setCommitString(t);
+             QApplication::sendEvent(&e, &event);
+         }},
+    };
+    for (const int widestShown : {4, 6}) {
+        for (const auto& [name, insert] : ways) {
+            SCOPED_TRACE(std::string(name) + ", widest shown " + std::to_string(widestShown));
+            FilterEdit edit;
+            edit.setCharacterSet(QString::fromLatin1(CharSet::Digits));
+            edit.setLimit(4, widestShown);
+            edit.setText(QStringLiteral("19"));
+            edit.setCursorPosition(1);
+            insert(edit, QStringLiteral("2345"));
+            EXPECT_EQ(edit.text(), QStringLiteral("1239"));
+            // Over a selection, which gives way first.
+            edit.setSelection(1, 2);
+            insert(edit, QStringLiteral("5678"));
+            EXPECT_EQ(edit.text(), QStringLiteral("1569"));
+        }
+    }
 }
 
 TEST(FilterEdit, FilterMatchesTheSetInOrder) {

@@ -505,6 +505,13 @@ TEST(FlashDownloading, BlocksOutOfPlaceOrMalformed) {
     d.r.clock.advance(1000);
     EXPECT_EQ(d.r.channel.sent.size(), 3u);
     EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 00 CD");
+    // A block without data leaves no hole: nothing is written, and the time-out asks again.
+    d.r.deliver(0xA2, {{0x42, {}}, {0x46, {0x00, 0x00, 0x00}}});
+    EXPECT_EQ(testfiles::read(d.image).size(), 0u);
+    EXPECT_EQ(d.r.session.flashOffset(), 0);
+    d.r.clock.advance(1000);
+    EXPECT_EQ(d.r.channel.sent.size(), 4u);
+    EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 00 CD");
     // One byte stands for 128 copies; no address means the block asked for.
     d.r.deliver(0xA2, {{0x42, {0xFF}}});
     // A short block is padded as erased FLASH, a long one cut, so every block fills 128 bytes.

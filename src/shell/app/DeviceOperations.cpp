@@ -181,6 +181,14 @@ void DeviceOperations::tell(const ProgressReaction& reaction) {
     }
 }
 
+void DeviceOperations::tellTransferFailed(bool loading) {
+    ProgressReaction failed{};
+    failed.text = loading ? text::FlashLoadFailed : text::FlashDownloadFailed;
+    failed.caption = text::CaptionError;
+    failed.icon = MessageIcon::Warning;
+    tell(failed);
+}
+
 void DeviceOperations::updateInput() {
     const bool enabled = !busy();
     if (enabled == inputEnabled_) {
@@ -259,11 +267,7 @@ void DeviceOperations::checkTransferAfterRestart() {
         const bool wasLoading = transfer_ == Transfer::Loading;
         endTransfer();
         updateInput();
-        ProgressReaction failed{};
-        failed.text = wasLoading ? text::FlashLoadFailed : text::FlashDownloadFailed;
-        failed.caption = text::CaptionError;
-        failed.icon = MessageIcon::Warning;
-        tell(failed);
+        tellTransferFailed(wasLoading);
     }
 }
 
@@ -301,14 +305,9 @@ bool DeviceOperations::startFlashDownloading(const std::string& imagePath) {
     case DeviceSession::DownloadStart::Started:
         openProgress(Transfer::Downloading);
         return true;
-    case DeviceSession::DownloadStart::FileError: {
-        ProgressReaction failed{};
-        failed.text = text::FlashDownloadFailed;
-        failed.caption = text::CaptionError;
-        failed.icon = MessageIcon::Warning;
-        tell(failed);
+    case DeviceSession::DownloadStart::FileError:
+        tellTransferFailed(false);
         return false;
-    }
     case DeviceSession::DownloadStart::NoLink:
         break;
     }

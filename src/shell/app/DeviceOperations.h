@@ -99,6 +99,7 @@ private:
     void applyBusy(BusyChange change);
     void follow(const ProgressReaction& reaction, int value);
     void tell(const ProgressReaction& reaction);
+    void tellTransferFailed(bool loading);
     void updateInput();
 
     void showWait();

@@ -6,6 +6,8 @@
 #include "shell/ui/Prompter.h"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QScreen>
 
 #include <algorithm>
@@ -15,23 +17,40 @@
 namespace vandrel {
 
 std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString& error) {
-    RunOptions options;
-    for (const QString& argument : arguments) {
-        if (argument == QLatin1String("--demo")) {
-            options.demo = true;
-        } else {
-            error = QStringLiteral("unknown option: %1").arg(argument);
-            return std::nullopt;
-        }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption demo(QStringLiteral("demo"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({demo, help, version});
+    if (!parser.parse(QStringList{QStringLiteral("vandrel")} + arguments)) {
+        error = parser.errorText();
+        return std::nullopt;
     }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
+        return std::nullopt;
+    }
+    RunOptions options;
+    options.demo = parser.isSet(demo);
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
     return options;
 }
 
 QString runUsage() {
     return QStringLiteral(
         "usage: vandrel [--demo]\n"
-        "  --demo  serve a stand-in converter on a pseudo-terminal and use it as\n"
-        "          the serial port of this run (the setting is not changed)\n");
+        "Configure and service the telephone converter on a serial port.\n"
+        "\n"
+        "  --demo         serve a stand-in converter on a pseudo-terminal and use it as\n"
+        "                 the serial port of this run (the setting is not changed)\n"
+        "  -h, --help     show this help and end\n"
+        "  -v, --version  show the version and end\n");
+}
+
+QString runVersion() {
+    return QStringLiteral("vandrel " VANDREL_VERSION "\n");
 }
 
 QRect firstRunGeometry(const QRect& available) {

@@ -14,11 +14,15 @@ class Prompter;
 struct RunOptions {
     // Serve the stand-in converter on a pseudo-terminal and use it as the port of this run.
     bool demo = false;
+    bool help = false;    // print the usage and end
+    bool version = false; // print the version and end
 };
 
 // The options of the command line (without the program name); none with `error` set.
 std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString& error);
 QString runUsage();
+// "vandrel <version>" and a line end.
+QString runVersion();
 
 // Where the window opens when no placement is stored yet: two thirds of the screen's
 // available area, centred on it.

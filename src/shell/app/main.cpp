@@ -7,15 +7,10 @@
 #include <cstdio>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("vandrel"));
-    QApplication::setDesktopFileName(QStringLiteral("vandrel"));
-
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
-    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
-        std::fputs(qPrintable(vandrel::runUsage()), stdout);
-        return 0;
+    // Help and version need no display: the command line is read before the application starts.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
     }
     QString error;
     const std::optional<vandrel::RunOptions> options = vandrel::parseRunOptions(arguments, error);
@@ -23,6 +18,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vandrel: %s\n%s", qPrintable(error), qPrintable(vandrel::runUsage()));
         return 2;
     }
+    if (options->help) {
+        std::fputs(qPrintable(vandrel::runUsage()), stdout);
+        return 0;
+    }
+    if (options->version) {
+        std::fputs(qPrintable(vandrel::runVersion()), stdout);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vandrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VANDREL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("vandrel"));
     vandrel::AppCore core;
     vandrel::QtPrompter prompter;
     return vandrel::runProgram(core, prompter, *options);

@@ -142,18 +142,24 @@ TEST(IdleUpdate, AFloodOfEventsGetsAFewPassesAndTheLastEventItsOwn) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return passes > before; }, 2000));
 }
 
-TEST(CommandLine, DemoOnlyOtherwiseAnError) {
+TEST(CommandLine, DemoHelpAndVersionOtherwiseAnError) {
     struct Case {
         QStringList arguments;
         bool valid;
         bool demo;
+        bool help;
+        bool version;
     };
     const Case cases[] = {
-        {{}, true, false},
-        {{"--demo"}, true, true},
-        {{"--demo", "--demo"}, true, true},
-        {{"--demon"}, false, false},
-        {{"file.dat"}, false, false},
+        {{}, true, false, false, false},
+        {{"--demo"}, true, true, false, false},
+        {{"--demo", "--demo"}, true, true, false, false},
+        {{"--help"}, true, false, true, false},
+        {{"-h"}, true, false, true, false},
+        {{"--version"}, true, false, false, true},
+        {{"-v", "--demo"}, true, true, false, true},
+        {{"--demon"}, false, false, false, false},
+        {{"file.dat"}, false, false, false, false},
     };
     for (const Case& c : cases) {
         QString error;
@@ -161,10 +167,14 @@ TEST(CommandLine, DemoOnlyOtherwiseAnError) {
         ASSERT_EQ(options.has_value(), c.valid) << qPrintable(c.arguments.join(' '));
         if (options) {
             EXPECT_EQ(options->demo, c.demo);
+            EXPECT_EQ(options->help, c.help);
+            EXPECT_EQ(options->version, c.version);
         } else {
             EXPECT_FALSE(error.isEmpty());
         }
     }
+    EXPECT_TRUE(runUsage().contains(QStringLiteral("--demo")));
+    EXPECT_EQ(runVersion(), QStringLiteral("vandrel " VANDREL_VERSION "\n"));
 }
 
 } // namespace
