@@ -77,9 +77,10 @@ constexpr int SearchCaption = 304;
 constexpr int SearchNotFoundFormat = 305; // s: the search text
 constexpr int FindMatchCase = 306;
 constexpr int FindWholeWord = 307;
-constexpr int MonitorTab = 400;           // tab text and caption of the save-log question
+constexpr int MonitorTab = 400; // tab text and caption of the save-log question
 constexpr int SaveLogTitle = 401;
 constexpr int SaveLogQuestion = 402;
+constexpr int SaveLogFailed = 403;
 constexpr int MonitorStart = 410;
 constexpr int MonitorStop = 411;
 constexpr int MonitorSend = 412;
@@ -343,6 +344,7 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, MonitorTab, ""},
     {Section::Strings, SaveLogTitle, ""},
     {Section::Strings, SaveLogQuestion, ""},
+    {Section::Strings, SaveLogFailed, ""},
     {Section::Strings, MonitorStart, ""},
     {Section::Strings, MonitorStop, ""},
     {Section::Strings, MonitorSend, ""},

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace vandrel {
 namespace {
 
@@ -16,6 +18,7 @@ const QString kCx = QStringLiteral("cx");
 const QString kCy = QStringLiteral("cy");
 const QString kMaximized = QStringLiteral("init maximized");
 const QString kSplitterPos = QStringLiteral("splitter pos");
+const QString kLogLines = QStringLiteral("log lines");
 
 constexpr quint32 kMinusOne = 0xFFFFFFFF;
 
@@ -71,6 +74,9 @@ bool WindowSettings::load() {
         (RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath, kMaximized, 0) &
          1) != 0;
     splitterPos = readSigned(kSplitterPos, kDefaultSplitterPos);
+    logLines = std::clamp(RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath,
+                                                   kLogLines, kDefaultLogLines),
+                          kMinLogLines, kMaxLogLines);
     return true;
 }
 
@@ -84,6 +90,7 @@ bool WindowSettings::save() const {
     writeDword(kCy, extent(rect.top, rect.bottom));
     writeDword(kMaximized, maximized ? 0xFFFFFFFF : 0);
     writeDword(kSplitterPos, static_cast<quint32>(splitterPos));
+    writeDword(kLogLines, logLines);
     return true;
 }
 

@@ -16,8 +16,8 @@ struct WindowRect {
     bool operator==(const WindowRect&) const = default;
 };
 
-// The file dialogs' folders, the main window's placement and the splitter position. Loaded at
-// start-up and saved once when the program ends.
+// The file dialogs' folders, the main window's placement, the splitter position and how many
+// lines the monitor log window keeps. Loaded at start-up and saved once when the program ends.
 class WindowSettings {
 public:
     static constexpr int kPathBuffer = 260; // characters including the terminator
@@ -25,13 +25,17 @@ public:
     static constexpr qint32 kUseDefault = std::numeric_limits<qint32>::min();
     static constexpr WindowRect kDefaultRect{kUseDefault, kUseDefault, 0, 0};
     static constexpr qint32 kDefaultSplitterPos = 240;
+    // Lines the monitor log window keeps; older lines wait in a file until the log is saved.
+    static constexpr quint32 kDefaultLogLines = 100000;
+    static constexpr quint32 kMinLogLines = 100;
+    static constexpr quint32 kMaxLogLines = 1000000;
 
     WindowSettings();
     virtual ~WindowSettings() = default;
 
     // Reads the three folders (an empty one becomes the working folder), the rectangle from "x",
     // "y", "cx", "cy" (any negative or overflowing value gives kDefaultRect), "init maximized" and
-    // "splitter pos". Always true.
+    // "splitter pos" and "log lines" (kept within kMinLogLines..kMaxLogLines). Always true.
     bool load();
     // Writes the same values in the same order; the store is created by the first save. Always
     // true.
@@ -47,6 +51,7 @@ public:
     bool toolbarVisible = true;   // never stored
     bool statusBarVisible = true; // never stored
     qint32 splitterPos = kDefaultSplitterPos;
+    quint32 logLines = kDefaultLogLines;
 };
 
 } // namespace vandrel

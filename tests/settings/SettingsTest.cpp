@@ -174,6 +174,33 @@ TEST_F(WindowSettingsTest, FreshStoreGivesDefaults) {
     EXPECT_TRUE(window.isDefaultPlacement());
     EXPECT_FALSE(window.maximized);
     EXPECT_EQ(window.splitterPos, 240);
+    EXPECT_EQ(window.logLines, 100000u);
+}
+
+TEST_F(WindowSettingsTest, LogLinesAreKeptWithinTheirRangeAndStored) {
+    struct Case {
+        const char* name;
+        QVariant stored;
+        quint32 expected;
+    };
+    const Case cases[] = {
+        {"stored", QStringLiteral("25000"), 25000},
+        {"too few", QStringLiteral("3"), 100},
+        {"none", QStringLiteral("0"), 100},
+        {"too many", QStringLiteral("4000000000"), 1000000},
+        {"not a number", QStringLiteral("many"), 100000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setRaw(kMachine, keyOf("log lines"), c.stored);
+        WindowSettings window;
+        window.load();
+        EXPECT_EQ(window.logLines, c.expected);
+    }
+    WindowSettings window;
+    window.logLines = 5000;
+    ASSERT_TRUE(window.save());
+    EXPECT_EQ(raw(kMachine, keyOf("log lines")).toUInt(), 5000u);
 }
 
 TEST_F(WindowSettingsTest, SaveThenLoad) {

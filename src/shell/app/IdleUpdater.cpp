@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include <algorithm>
+
 namespace vandrel {
 
 namespace {
@@ -23,12 +25,16 @@ bool rearms(QEvent::Type type) {
 
 } // namespace
 
-IdleUpdater::IdleUpdater(std::function<void()> onIdle, QObject* parent)
-    : QObject(parent), onIdle_(std::move(onIdle)) {
-    // A zero timer fires once the queue holds nothing else.
+IdleUpdater::IdleUpdater(std::function<void()> onIdle, QObject* parent,
+                         std::chrono::milliseconds minGap)
+    : QObject(parent), onIdle_(std::move(onIdle)), minGap_(minGap) {
+    // A zero timer fires once the queue holds nothing else; a later one once the gap is over.
     timer_.setSingleShot(true);
     timer_.setInterval(0);
-    connect(&timer_, &QTimer::timeout, this, [this] { onIdle_(); });
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        sinceLast_.start();
+        onIdle_();
+    });
     QCoreApplication::instance()->installEventFilter(this);
     timer_.start();
 }
@@ -39,7 +45,9 @@ IdleUpdater::~IdleUpdater() {
 
 bool IdleUpdater::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &timer_ && !timer_.isActive() && rearms(event->type())) {
-        timer_.start();
+        const auto since =
+            sinceLast_.isValid() ? std::chrono::milliseconds(sinceLast_.elapsed()) : minGap_;
+        timer_.start(std::max(std::chrono::milliseconds(0), minGap_ - since));
     }
     return false;
 }

@@ -242,6 +242,7 @@ void MainFrame::buildTabs() {
     // The monitor pane lives as long as the window; its tab comes and goes.
     monitor_ = new SystemMonitorPane(core_.session, core_.language, this);
     monitor_->setObjectName(QStringLiteral("monitorPane"));
+    monitor_->traceLog().setLineLimit(static_cast<int>(core_.windowSettings.logLines));
     monitor_->hide();
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { updateCommandStates(); });
 }

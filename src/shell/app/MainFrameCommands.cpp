@@ -14,6 +14,7 @@
 #include "shell/ui/UiResources.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +23,23 @@
 #include <QTabWidget>
 
 namespace vandrel {
+
+namespace {
+
+// The log's proposed name: beside the configuration file, named after it, never the file
+// itself, so that Enter in the save dialog cannot put log text over a configuration.
+QString logNameBeside(const QString& configPath) {
+    if (configPath.isEmpty()) {
+        return QString();
+    }
+    const QFileInfo config(configPath);
+    const QString stem = config.path() + QLatin1Char('/') + config.completeBaseName();
+    const QString name = stem + QLatin1String(".txt");
+    return name.compare(configPath, Qt::CaseInsensitive) == 0 ? stem + QLatin1String(".log.txt")
+                                                              : name;
+}
+
+} // namespace
 
 void MainFrame::onPort() {
     link_.choosePortCommand(core_.portName(), core_.linkSettings.baudrate);
@@ -128,7 +146,8 @@ void MainFrame::onLogCommand(int id) {
     if (activeView() != 1) {
         return;
     }
-    QPlainTextEdit* log = monitor_->traceLog().window();
+    TraceLog& trace = monitor_->traceLog();
+    QPlainTextEdit* log = trace.window();
     if (log == nullptr) {
         return;
     }
@@ -137,9 +156,10 @@ void MainFrame::onLogCommand(int id) {
         log->copy();
         break;
     case cmd::EditClear:
-        log->clear();
+        trace.clear(); // with the lines kept outside the window
         break;
     case cmd::EditSelectAll:
+        trace.flush();
         log->selectAll();
         break;
     default:
@@ -198,13 +218,14 @@ void MainFrame::onSaveLog() {
     request.title = language.Text(text::SaveLogTitle);
     request.filter = language.Text(text::LogFilter);
     request.defaultSuffix = QStringLiteral("TXT");
-    request.fileName = view_->filePath();
+    request.fileName = logNameBeside(view_->filePath());
     request.confirmOverwrite = true;
     const std::optional<FileChoice> chosen =
         askForFile(prompter_, FileDialogKind::Save, request, logFilterIndex_,
                    core_.windowSettings.browsePathLog);
-    if (chosen) {
-        monitor_->traceLog().saveText(chosen->path);
+    if (chosen && !monitor_->traceLog().saveText(chosen->path)) {
+        language.MessageBox(text::SaveLogFailed, text::CaptionError,
+                            MessageStyle{MessageButtons::Ok, MessageIcon::Error});
     }
 }
 

@@ -24,7 +24,17 @@ QFont sharedLogFont() {
 
 } // namespace
 
+TraceLog::TraceLog() {
+    batchTimer_.setSingleShot(true);
+    batchTimer_.setTimerType(Qt::PreciseTimer); // a coarse one may come up to 5 % late
+    batchTimer_.setInterval(kBatchMs);
+    QObject::connect(&batchTimer_, &QTimer::timeout, [this] { flush(); });
+}
+
+TraceLog::~TraceLog() = default;
+
 void TraceLog::attach(QPlainTextEdit* window) {
+    flush();
     window_ = window;
     if (window_) {
         window_->setReadOnly(true);
@@ -57,23 +67,100 @@ void TraceLog::setTextColor(TraceColour colour) {
     colour_ = colour;
 }
 
+void TraceLog::setLineLimit(int lines) {
+    lineLimit_ = std::max(0, lines);
+    retrySpillAt_ = 0;
+    flush();
+    trim();
+}
+
 void TraceLog::append(const QString& text) {
     if (!window_ || text.isEmpty()) {
         return;
     }
+    // The window makes a line end of CR LF, of CR and of LF alike; as single LFs, pieces of
+    // text can be joined without a CR at the end of one and an LF at the start of the next
+    // becoming one line end.
+    QString piece = text;
+    piece.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    piece.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (!pending_.empty() && pending_.back().colour == colour_) {
+        pending_.back().text += piece;
+    } else {
+        pending_.push_back(Run{std::move(piece), colour_});
+    }
+    pendingChars_ += text.size();
+    if (pendingChars_ >= kMaxBatchChars) {
+        flush();
+    } else if (!batchTimer_.isActive()) {
+        batchTimer_.start();
+    }
+}
+
+void TraceLog::flush() {
+    batchTimer_.stop();
+    if (pending_.empty()) {
+        return;
+    }
+    std::vector<Run> runs;
+    runs.swap(pending_);
+    pendingChars_ = 0;
+    if (!window_) {
+        return;
+    }
     QTextCursor cursor(window_->document());
     cursor.movePosition(QTextCursor::End);
-    QTextCharFormat format;
-    format.setForeground(colour_ == kTraceTextColour ? window_->palette().text().color()
-                                                     : toQColor(colour_));
-    // Line ends arrive as CR LF; the document keeps one paragraph per line.
-    QString normalised = text;
-    normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    cursor.insertText(normalised, format);
+    cursor.beginEditBlock();
+    for (const Run& run : runs) {
+        QTextCharFormat format;
+        format.setForeground(run.colour == kTraceTextColour ? window_->palette().text().color()
+                                                            : toQColor(run.colour));
+        cursor.insertText(run.text, format);
+    }
+    cursor.endEditBlock();
+    // Apart from the insertion: one edit over both ends would lay out every line in between.
+    trim();
     if (QTextCursor visible = window_->textCursor(); !visible.hasSelection()) {
         visible.movePosition(QTextCursor::End);
         window_->setTextCursor(visible);
     }
+}
+
+void TraceLog::trim() {
+    if (lineLimit_ <= 0 || !window_) {
+        return;
+    }
+    QTextDocument* document = window_->document();
+    const int count = document->blockCount();
+    if (count <= lineLimit_ || count < retrySpillAt_) {
+        return;
+    }
+    const QTextBlock firstKept = document->findBlockByNumber(count - lineLimit_);
+    QByteArray leaving;
+    for (QTextBlock block = document->begin(); block != firstKept; block = block.next()) {
+        leaving += block.text().toLatin1();
+        leaving += "\r\n";
+    }
+    if (!spill_.append(leaving)) {
+        // Nothing is dropped that a save could not write; try again a good while later.
+        retrySpillAt_ = count + std::max(1, lineLimit_ / 10);
+        return;
+    }
+    retrySpillAt_ = 0;
+    QTextCursor cursor(document);
+    cursor.setPosition(firstKept.position(), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void TraceLog::clear() {
+    batchTimer_.stop();
+    pending_.clear();
+    pendingChars_ = 0;
+    if (window_) {
+        window_->clear();
+    }
+    spill_.clear();
+    retrySpillAt_ = 0;
 }
 
 void TraceLog::addTextLine(const QString& text, TraceColour colour) {
@@ -121,6 +208,7 @@ bool TraceLog::findText(const QString& text, bool matchCase, bool wholeWord) {
     if (!window_) {
         return false;
     }
+    flush();
     const QString needle = text.left(kMaxSearchText);
     QTextDocument::FindFlags flags;
     if (matchCase) {
@@ -130,16 +218,13 @@ bool TraceLog::findText(const QString& text, bool matchCase, bool wholeWord) {
         flags |= QTextDocument::FindWholeWords;
     }
     QTextDocument* document = window_->document();
-    const QTextCursor selection = window_->textCursor();
-    const int selectionStart = selection.selectionStart();
-
-    QTextCursor from(document);
-    from.setPosition(selectionStart);
+    // From the end of the selection, so that a hit that is selected is passed over.
+    const int from = window_->textCursor().selectionEnd();
     QTextCursor found = needle.isEmpty() ? QTextCursor() : document->find(needle, from, flags);
     if (found.isNull() && !needle.isEmpty()) {
         // Once more from the top, up to where the first search started.
         found = document->find(needle, 0, flags);
-        if (!found.isNull() && found.selectionEnd() > selectionStart) {
+        if (!found.isNull() && found.selectionEnd() > from) {
             found = QTextCursor();
         }
     }
@@ -153,22 +238,31 @@ bool TraceLog::findText(const QString& text, bool matchCase, bool wholeWord) {
     return true;
 }
 
-bool TraceLog::saveText(const QString& path) const {
+bool TraceLog::saveText(const QString& path) {
+    flush();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return false;
     }
-    if (window_) {
+    bool written = spill_.copyTo(file);
+    if (written && window_) {
         const QTextDocument* document = window_->document();
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-            QByteArray bytes = block.text().toLatin1();
+        QByteArray bytes;
+        for (QTextBlock block = document->begin(); block.isValid() && written;
+             block = block.next()) {
+            bytes += block.text().toLatin1();
             if (block.next().isValid()) {
                 bytes += "\r\n";
             }
-            if (file.write(bytes) != bytes.size()) {
-                break;
+            if (bytes.size() >= 64 * 1024 || !block.next().isValid()) {
+                written = file.write(bytes) == bytes.size();
+                bytes.clear();
             }
         }
+    }
+    if (!written) {
+        file.cancelWriting();
+        return false;
     }
     return file.commit();
 }

@@ -6,12 +6,14 @@
 #include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/CommandStates.h"
+#include "shell/app/IdleUpdater.h"
 #include "shell/app/MainFrame.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/ProgramRun.h"
 #include "shell/app/StatusPanes.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QMap>
@@ -114,6 +116,30 @@ TEST(Timers, FireOnceKilledNeverAndIdsAreNotReused) {
     EXPECT_EQ(std::count(fired.begin(), fired.end(), killed), 0);
     EXPECT_EQ(timers.activeCount(), 0u);
     timers.killTimer(first); // expired: ignored
+}
+
+TEST(IdleUpdate, AFloodOfEventsGetsAFewPassesAndTheLastEventItsOwn) {
+    QObject context;
+    int passes = 0;
+    constexpr std::chrono::milliseconds gap{100};
+    IdleUpdater idle([&] { ++passes; }, &context, gap);
+    // A posted call every millisecond for over half a second, as frames from the line come.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 600) {
+        QMetaObject::invokeMethod(
+            &context, [] {}, Qt::QueuedConnection);
+        QTest::qWait(1);
+    }
+    EXPECT_LE(passes, clock.elapsed() / gap.count() + 1);
+    EXPECT_GE(passes, 2);
+    // An event after the last pass still gets one.
+    const int before = passes;
+    QMetaObject::invokeMethod(
+        &context, [] {}, Qt::QueuedConnection);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(idle.armed());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return passes > before; }, 2000));
 }
 
 TEST(CommandLine, DemoHelpAndVersionOtherwiseAnError) {

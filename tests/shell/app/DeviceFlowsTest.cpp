@@ -222,7 +222,9 @@ TEST_F(DeviceFlows, MonitoringShowsMarkersSendsTheMaskAndFollowsInTheStatusBar) 
     ASSERT_TRUE(
         waitFor([&] { return withModel([](auto& m) { return m.monitorMask(); }) == 0x11; }));
     const QPlainTextEdit* log = pane->findChild<QPlainTextEdit*>(QStringLiteral("ctl1021"));
-    EXPECT_TRUE(log->toPlainText().contains(QStringLiteral("*** SYSTEM MONITORING STARTED ***")));
+    EXPECT_TRUE(waitFor([&] {
+        return log->toPlainText().contains(QStringLiteral("*** SYSTEM MONITORING STARTED ***"));
+    }));
     EXPECT_TRUE(
         waitFor([&] { return frame.statusPanes()->text(2) == text(text::StatusMonitorOn); }));
     screenshot(&frame, QStringLiteral("main-monitoring"));
@@ -231,7 +233,9 @@ TEST_F(DeviceFlows, MonitoringShowsMarkersSendsTheMaskAndFollowsInTheStatusBar) 
     ASSERT_TRUE(waitFor([&] { return !frame.busy(); }));
     pane->findChild<QPushButton*>(QStringLiteral("ctl1019"))->click();
     ASSERT_TRUE(waitFor([&] { return !pane->monitoringOn(); }));
-    EXPECT_TRUE(log->toPlainText().contains(QStringLiteral("*** SYSTEM MONITORING STOPPED ***")));
+    EXPECT_TRUE(waitFor([&] {
+        return log->toPlainText().contains(QStringLiteral("*** SYSTEM MONITORING STOPPED ***"));
+    }));
     EXPECT_TRUE(shown(text::SaveLogQuestion));
     EXPECT_TRUE(
         waitFor([&] { return frame.statusPanes()->text(2) == text(text::StatusMonitorOff); }));

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -305,6 +306,89 @@ TEST_F(WindowFlows, FindInTheLogAndSaveIt) {
     EXPECT_EQ(frame.logFilterIndex(), 2);
     EXPECT_EQ(core->windowSettings.browsePathLog,
               QString::fromStdString(files.path().string()) + QLatin1Char('/'));
+}
+
+TEST_F(WindowFlows, SaveLogProposesALogBesideTheConfigurationAndSaysWhenItFails) {
+    MainFrame& frame = openWindow();
+    frame.command(cmd::MonitorTab);
+    frame.command(cmd::NextTab);
+    frame.monitorPane()->traceLog().addLine("monitor line", kTraceTextColour);
+    const QString folder = QString::fromStdString(files.path().string()) + QLatin1Char('/');
+    const std::pair<const char*, const char*> cases[] = {
+        {"site.dat", "site.txt"},
+        {"notes.txt", "notes.log.txt"}, // never the configuration itself
+        {"archive.2024.dat", "archive.2024.txt"},
+    };
+    for (const auto& [configuration, proposed] : cases) {
+        SCOPED_TRACE(configuration);
+        frame.command(cmd::FileNew);
+        prompter.dialogSteps.push_back(press("ctl1018")); // to a file
+        prompter.saveAnswers.push_back(FileChoice{folder + configuration, 1});
+        frame.command(cmd::FileSave);
+        ASSERT_EQ(frame.configView()->filePath(), folder + configuration);
+        prompter.saveRequests.clear();
+        prompter.saveAnswers.push_back(FileChoice{}); // cancelled
+        frame.command(cmd::SaveLog);
+        ASSERT_EQ(prompter.saveRequests.size(), 1u);
+        EXPECT_EQ(prompter.saveRequests[0].fileName, folder + proposed);
+        frame.command(cmd::FileClose);
+    }
+
+    prompter.messages.clear();
+    prompter.saveAnswers.push_back(FileChoice{folder + "no/such/folder/log.txt", 1});
+    frame.command(cmd::SaveLog);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, text(text::SaveLogFailed));
+    EXPECT_EQ(prompter.messages[0].title, text(text::CaptionError));
+    EXPECT_EQ(prompter.messages[0].style.icon, MessageIcon::Error);
+
+    prompter.saveAnswers.push_back(FileChoice{folder + "log.txt", 1});
+    frame.command(cmd::SaveLog);
+    EXPECT_EQ(prompter.messages.size(), 1u) << "a save that worked says nothing";
+    EXPECT_TRUE(QFileInfo::exists(folder + "log.txt"));
+}
+
+TEST_F(WindowFlows, TheLogKeepsItsStoredLineCountAndSavesTheWholeSession) {
+    core->windowSettings.logLines = 100;
+    MainFrame& frame = openWindow();
+    frame.command(cmd::MonitorTab);
+    frame.command(cmd::NextTab);
+    TraceLog& log = frame.monitorPane()->traceLog();
+    EXPECT_EQ(log.lineLimit(), 100);
+    const QString folder = QString::fromStdString(files.path().string()) + QLatin1Char('/');
+    log.spill().setFolder(folder + "cache");
+    QByteArray expected;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string line = "SYS " + std::to_string(i);
+        log.addLine(line, kTraceTextColour);
+        expected += QByteArray::fromStdString(line + "\r\n");
+        if (i % 37 == 0) {
+            QTest::qWait(1);
+        }
+    }
+    EXPECT_TRUE(waitFor([&] { return log.window()->toPlainText().endsWith("SYS 999\n"); }));
+    EXPECT_LE(log.window()->document()->blockCount(), 100);
+    const QString spillFile = log.spill().filePath();
+    EXPECT_TRUE(spillFile.startsWith(folder + "cache/")) << spillFile.toStdString();
+
+    prompter.saveAnswers.push_back(FileChoice{folder + "whole.txt", 1});
+    frame.command(cmd::SaveLog);
+    QFile saved(folder + "whole.txt");
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), expected);
+
+    // Clearing the log removes the lines kept outside the window; so does closing.
+    frame.command(cmd::EditClear);
+    EXPECT_FALSE(QFileInfo::exists(spillFile));
+    EXPECT_TRUE(log.window()->toPlainText().isEmpty());
+    for (int i = 0; i < 200; ++i) {
+        log.addLine("again", kTraceTextColour);
+    }
+    log.flush();
+    const QString second = log.spill().filePath();
+    ASSERT_TRUE(QFileInfo::exists(second));
+    window.reset();
+    EXPECT_FALSE(QFileInfo::exists(second));
 }
 
 TEST_F(WindowFlows, F1OpensTheHelpOfTheCurrentLanguage) {

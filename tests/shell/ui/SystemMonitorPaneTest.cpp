@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -39,7 +40,26 @@ struct PaneFixture : ::testing::Test {
     QPushButton* stop() { return control<QPushButton>("ctl1019"); }
     QPushButton* sendButton() { return control<QPushButton>("ctl1020"); }
     QLineEdit* edit() { return control<QLineEdit>("ctl1000"); }
-    QString log() { return control<QPlainTextEdit>("ctl1021")->toPlainText(); }
+    QString log() {
+        pane.traceLog().flush();
+        return control<QPlainTextEdit>("ctl1021")->toPlainText();
+    }
+    // Each line of the log with the colour of its first character.
+    std::vector<std::pair<QString, QColor>> colouredLines() {
+        pane.traceLog().flush();
+        std::vector<std::pair<QString, QColor>> lines;
+        const QTextDocument* document = control<QPlainTextEdit>("ctl1021")->document();
+        for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
+            QTextCursor c(b);
+            c.movePosition(QTextCursor::NextCharacter);
+            lines.emplace_back(b.text(),
+                               b.text().isEmpty() ? QColor() : c.charFormat().foreground().color());
+        }
+        return lines;
+    }
+    void output(const std::string& text) {
+        r.deliver(kFrameTypePositive, {{tag::MonitorOn, rig::Bytes(text.begin(), text.end())}});
+    }
 
     // The monitor texts the session sent, in order.
     std::vector<std::string> sentTexts() const {
@@ -142,6 +162,32 @@ TEST_F(PaneFixture, MarkersAreRedLinesAfterAnEmptyLine) {
     QTextCursor c(edit->document());
     c.setPosition(static_cast<int>(log().indexOf("STOPPED")) + 1);
     EXPECT_EQ(c.charFormat().foreground().color(), QColor(255, 0, 0));
+}
+
+TEST_F(PaneFixture, OutputAndMarkersArrivingTogetherKeepTheirOrderAndColours) {
+    switchOn();
+    output("SYS 1\r\nSYS 2 ");
+    output("cont\r");
+    output("\nSYS 3\r\n");
+    answerOff();
+    output("SYS 4 while shown off\r\n");
+    output("SYS 5");
+    const QColor red(255, 0, 0);
+    const QColor text = control<QPlainTextEdit>("ctl1021")->palette().text().color();
+    const std::vector<std::pair<QString, QColor>> expected{
+        {"", QColor()},
+        {"*** SYSTEM MONITORING STARTED ***", red},
+        {"SYS 1", text},
+        {"SYS 2 cont", text},
+        {"SYS 3", text},
+        {"", QColor()},
+        {"*** SYSTEM MONITORING STOPPED ***", red},
+        {"", QColor()},
+        {"*** SYSTEM MONITORING STARTED ***", red},
+        {"SYS 4 while shown off", text},
+        {"SYS 5", text},
+    };
+    EXPECT_EQ(colouredLines(), expected);
 }
 
 TEST_F(PaneFixture, SaveQuestionOnlyAfterTheUsersStop) {
