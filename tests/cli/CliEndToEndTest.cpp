@@ -1,5 +1,6 @@
 // vandrelctl against the stand-in converter over a real pseudo-terminal.
 #include "CliProcess.h"
+#include "FileSizeLimit.h"
 #include "SimConverter.h"
 #include "TempDir.h"
 #include "config/ConfigFile.h"
@@ -11,11 +12,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <random>
-
-#include <sys/resource.h>
 
 namespace vandrel::testing {
 namespace {
@@ -325,15 +323,12 @@ TEST_F(CliEndToEnd, DumpThatCannotBeWrittenEndsWithStatusFive) {
     SimConverter sim(dir.path().string(), {"--flash-file", q(dir.file("image.bin"))});
     ASSERT_TRUE(sim.ready());
     // The tool inherits a file size limit, and ignores the signal that would come with it.
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 300;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const CliResult r = cli(onPort(sim, {"dump", q(dir.file("dump.bin"))}));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    CliResult r;
+    {
+        const FileSizeLimit limit(300);
+        ASSERT_TRUE(limit.active());
+        r = cli(onPort(sim, {"dump", q(dir.file("dump.bin"))}));
+    }
     EXPECT_EQ(r.status, 5) << r.err.constData();
     EXPECT_TRUE(r.err.contains("could not be written")) << r.err.constData();
     EXPECT_FALSE(QFile::exists(q(dir.file("dump.bin"))));

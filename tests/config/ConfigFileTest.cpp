@@ -3,16 +3,15 @@
 #include "config/ConverterConfig.h"
 #include "config/DeviceInfo.h"
 
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -305,17 +304,12 @@ TEST_F(ConfigFileWriteFailure, TargetsThatCannotBeWritten) {
 
 TEST_F(ConfigFileWriteFailure, DiskFullHalfWay) {
     // A file size limit makes the write stop after 500 bytes, as a full disk would.
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 500;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-
-    const int result = WriteConfigFile(goodPath(), patternRecord(), DeviceInfo{});
-
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    int result = 0;
+    {
+        const FileSizeLimit limit(500);
+        ASSERT_TRUE(limit.active());
+        result = WriteConfigFile(goodPath(), patternRecord(), DeviceInfo{});
+    }
     EXPECT_EQ(result, kConfigWriteFailed);
     EXPECT_EQ(entries(dir_.path()), std::vector<std::string>{"good.cfg"});
     expectGoodFileIntact();

@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "ScriptedConverter.h"
 #include "SessionRig.h"
 #include "TempDir.h"
@@ -8,10 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-
-#include <sys/resource.h>
 
 using namespace vandrel;
 using rig::Bytes;
@@ -624,16 +622,13 @@ TEST(FlashDownloading, ImageFileThatCannotBeWrittenEndsAsFailed) {
     d.r.session.state = SessionState::Ready;
     d.r.deliver(0xA3, {{0x71, {0x33}}}); // a status from before
     ASSERT_EQ(d.r.session.resultHex(), "33");
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = 300;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool started = d.start();
-    d.r.clock.runUntilIdle();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    bool started = false;
+    {
+        const FileSizeLimit limit(300);
+        ASSERT_TRUE(limit.active());
+        started = d.start();
+        d.r.clock.runUntilIdle();
+    }
 
     ASSERT_TRUE(started);
     EXPECT_EQ(d.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 2));
