@@ -89,6 +89,13 @@ void refuseAlways(sim::ConverterModel& m, sim::RequestKind kind) {
     m.setFaults(faults);
 }
 
+// Every answer leaves the converter this much later, so an operation is caught while it runs.
+void answerAfter(sim::ConverterModel& m, std::chrono::milliseconds delay) {
+    sim::FaultSettings faults;
+    faults.line.answerDelay = delay;
+    m.setFaults(faults);
+}
+
 void readFromConverter(ScriptedPrompter& p, const TempDir&) {
     p.dialogSteps.push_back(pressButton("ctl1"));
 }
@@ -214,11 +221,7 @@ class BusyWindow : public AppRig {};
 
 TEST_F(BusyWindow, RefusesCloseAndDropsUntilTheReadHasEnded) {
     MainFrame& frame = openWindow();
-    withModel([](auto& m) {
-        sim::FaultSettings faults;
-        faults.line.answerDelay = std::chrono::milliseconds(150);
-        m.setFaults(faults);
-    });
+    withModel([](auto& m) { answerAfter(m, std::chrono::milliseconds(150)); });
     // A configuration file to drop onto the busy window.
     const QString dropped = QString::fromStdString(files.file("dropped.dat"));
     frame.command(cmd::FileNew);
@@ -352,11 +355,7 @@ protected:
 
 TEST_F(PortLoss, InTheMiddleOfAConfigurationReadEndsItAndTheNextReadWorks) {
     MainFrame& frame = openWindow();
-    withModel([](auto& m) {
-        sim::FaultSettings faults;
-        faults.line.answerDelay = std::chrono::milliseconds(200);
-        m.setFaults(faults);
-    });
+    withModel([](auto& m) { answerAfter(m, std::chrono::milliseconds(200)); });
     prompter.dialogSteps.push_back(pressButton("ctl1"));
     frame.command(cmd::FileOpen);
     ASSERT_TRUE(waitFor([&] {
