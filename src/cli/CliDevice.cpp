@@ -50,22 +50,6 @@ QString statusSuffix(const std::string& resultHex) {
     return QStringLiteral(" (status %1)").arg(QString::fromStdString(resultHex));
 }
 
-bool isEndCode(SessionProgress code) {
-    switch (code) {
-    case SessionProgress::ResetSent: // with a result only when the reset ended without a restart
-    case SessionProgress::ConfigReadEnded:
-    case SessionProgress::ConfigWriteEnded:
-    case SessionProgress::MonitorEnded:
-    case SessionProgress::FlashLoadEnded:
-    case SessionProgress::FlashReadEnded:
-    case SessionProgress::SystemInfoEnded:
-    case SessionProgress::PasswordChangeEnded:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // How often the converter may restart under a command before the command gives up.
 constexpr int kRestartLimit = 3;
 
@@ -77,18 +61,30 @@ void DeviceCommand::interrupt(CliDevice& device) {
 
 CliDevice::CliDevice(const QString& portName, std::uint32_t baudRate, const GlobalOptions& options,
                      Console& console)
-    : portName_(portName), baudRate_(baudRate), console_(console) {
-    session_.notifyWindow = this;
-    session_.channel = &channel_;
-    session_.timers = &timers_;
-    session_.trace = options.trace ? &trace_ : nullptr;
-    session_.accessPassword = options.password.toStdString();
+    : portName_(portName), baudRate_(baudRate), console_(console), trace_(),
+      traceOn_(options.trace) {
+    connectSession();
+    session_.setAccessPassword(options.password.toStdString());
 }
 
 CliDevice::~CliDevice() {
     channel_.stop();
-    session_.notifyWindow = nullptr;
-    session_.monitorPane = nullptr;
+    session_.connect(SessionLinks{});
+}
+
+void CliDevice::connectSession() {
+    SessionLinks links;
+    links.host = this;
+    links.monitor = monitorPane_;
+    links.trace = traceOn_ ? &trace_ : nullptr;
+    links.channel = &channel_;
+    links.timers = &timers_;
+    session_.connect(links);
+}
+
+void CliDevice::setMonitorPane(MonitorPane* pane) {
+    monitorPane_ = pane;
+    connectSession();
 }
 
 int CliDevice::run(DeviceCommand& command) {
@@ -118,11 +114,14 @@ void CliDevice::finish(int status, const QString& message) {
             console_.error(message);
         }
     }
-    session_.stopTimer();
     loop_.quit();
 }
 
 bool CliDevice::ensureLink() {
+    return openLink();
+}
+
+bool CliDevice::openLink() {
     // A started channel re-opens a lost port by itself; requests meanwhile time out and repeat.
     if (linkStarted_ || channel_.isOpen()) {
         return true;
@@ -149,34 +148,33 @@ bool CliDevice::ensureLink() {
     return true;
 }
 
-int CliDevice::sessionQuery(SessionQuery query) {
-    switch (query) {
-    case SessionQuery::EnsureLink:
-        return ensureLink() ? 1 : 0;
-    case SessionQuery::AskPassword:
-        return askPassword() ? 1 : 0;
-    case SessionQuery::RunOpen:
-        return 0;
-    }
-    return 0;
+void CliDevice::passwordWanted() {
+    // Asked from the event loop, not from inside the frame that brought the refusal.
+    QMetaObject::invokeMethod(
+        &context_, [this] { askPassword(); }, Qt::QueuedConnection);
 }
 
-bool CliDevice::askPassword() {
-    if (finished_) {
-        return false;
+void CliDevice::askPassword() {
+    if (finished_ || !session_.waitingForPassword()) {
+        return;
     }
     console_.endProgress();
-    const auto entered = promptPassword("The converter asks for its access password: ");
-    if (!entered) {
-        return false;
+    std::optional<std::string> entered =
+        promptPassword("The converter asks for its access password: ");
+    if (finished_) {
+        return;
     }
-    session_.accessPassword = entered->substr(0, kMaxAccessPassword);
-    return true;
+    session_.answerPassword(std::move(entered));
 }
 
 void CliDevice::postSessionProgress(SessionProgress code, int value) {
     QMetaObject::invokeMethod(
         &context_, [this, code, value] { onProgress(code, value); }, Qt::QueuedConnection);
+}
+
+void CliDevice::operationEnded(const OperationResult& result) {
+    QMetaObject::invokeMethod(
+        &context_, [this, result] { onEnded(result); }, Qt::QueuedConnection);
 }
 
 void CliDevice::onProgress(SessionProgress code, int value) {
@@ -186,73 +184,127 @@ void CliDevice::onProgress(SessionProgress code, int value) {
     if (command_->onProgress(*this, code, value)) {
         return;
     }
-    commonReaction(code, value);
+    commonProgress(code, value);
 }
 
-void CliDevice::commonReaction(SessionProgress code, int value) {
-    if (firmwareRefused_ &&
-        (code == SessionProgress::FlashLoadEnded || code == SessionProgress::GaveUp)) {
-        finish(exit_status::Refused,
-               QStringLiteral("The converter's loader waits for new firmware: load it with "
-                              "'vandrelctl flash FIRMWARE'."));
-        return;
-    }
+void CliDevice::commonProgress(SessionProgress code, int value) {
     switch (code) {
-    case SessionProgress::GaveUp:
-        finish(exit_status::NoAnswer,
-               QStringLiteral("The converter did not answer (the request was sent %1 times).")
-                   .arg(kRetryLimit + 1));
-        return;
-    case SessionProgress::LoaderTimedOut:
-        finish(exit_status::NoAnswer, QStringLiteral("The converter's loader started, but its "
-                                                     "application code did not announce itself."));
-        return;
-    case SessionProgress::LoaderWaitsForFirmware:
-        // The session has asked the loader to take firmware; without a file there is none.
-        firmwareRefused_ = true;
-        session_.declineFirmware();
+    case SessionProgress::ResetSent:
+        if (value == result::Sent && !resetNoted_) {
+            resetNoted_ = true;
+            console_.note(QStringLiteral("Resetting the converter; waiting for it to restart."));
+        }
         return;
     case SessionProgress::RestartLoader:
         console_.note(QStringLiteral("The converter restarted: its loader runs."));
         return;
     case SessionProgress::RestartCode:
-        console_.note(QStringLiteral("The converter's application code runs."));
-        if (command_->expectsRestart()) {
-            return;
+        console_.note(QStringLiteral("The converter's application code runs again."));
+        if (awaitingRestart_) {
+            awaitingRestart_ = false;
+            command_->begin(*this);
         }
-        // The restart ended whatever was under way: start the command over.
-        if (++restartsSurvived_ > kRestartLimit) {
-            finish(exit_status::Refused, QStringLiteral("The converter keeps restarting."));
-            return;
-        }
-        command_->begin(*this);
+        return;
+    case SessionProgress::LoaderTimedOut:
+        loaderTimedOut_ = true;
+        return;
+    case SessionProgress::LoaderWaitsForFirmware:
+        // The session has asked the loader to take firmware; without a file there is none.
+        firmwareRefused_ = true;
+        awaitingRestart_ = false;
+        session_.declineFirmware();
         return;
     default:
-        break;
-    }
-    if (!isEndCode(code)) {
-        return; // a request went out, or a percentage
-    }
-    switch (value) {
-    case result::Failed:
-        finish(exit_status::Refused, QStringLiteral("The converter refused the request%1.")
-                                         .arg(statusSuffix(session_.resultHex())));
         return;
-    case result::PasswordCancelled:
+    }
+}
+
+void CliDevice::onEnded(const OperationResult& result) {
+    if (finished_ || !command_ || result.outcome == Outcome::Replaced) {
+        return;
+    }
+    // The session's own wait for the application code matters only when it gives up.
+    if (result.kind == OperationKind::LoaderWait && result.outcome != Outcome::GaveUp) {
+        return;
+    }
+    if (firmwareRefused_ && result.kind == OperationKind::FlashLoading) {
+        finish(exit_status::Refused,
+               QStringLiteral("The converter's loader waits for new firmware: load it with "
+                              "'vandrelctl flash FIRMWARE'."));
+        return;
+    }
+    if (command_->onEnded(*this, result)) {
+        return;
+    }
+    commonEnd(result);
+}
+
+void CliDevice::commonEnd(const OperationResult& result) {
+    switch (result.outcome) {
+    case Outcome::Done:
+    case Outcome::Replaced:
+        return;
+    case Outcome::GaveUp:
+        if (loaderTimedOut_) {
+            finish(exit_status::NoAnswer,
+                   QStringLiteral("The converter's loader started, but its application code did "
+                                  "not announce itself."));
+            return;
+        }
+        finish(exit_status::NoAnswer,
+               QStringLiteral("The converter did not answer (the request was sent %1 times).")
+                   .arg(kRetryLimit + 1));
+        return;
+    case Outcome::Refused:
+        finish(exit_status::Refused, QStringLiteral("The converter refused the request%1.")
+                                         .arg(statusSuffix(result.status)));
+        return;
+    case Outcome::PasswordCancelled:
         finish(exit_status::Refused,
                QStringLiteral("The converter wants its access password: give the right one with "
                               "--password."));
         return;
-    case result::PasswordRefused:
+    case Outcome::PasswordRefused:
         finish(exit_status::Refused,
                QStringLiteral("The converter refused the current access password%1.")
-                   .arg(statusSuffix(session_.resultHex())));
+                   .arg(statusSuffix(result.status)));
         return;
-    case result::Cancelled:
+    case Outcome::Cancelled:
         finish(exit_status::Refused, QStringLiteral("The operation was cancelled."));
         return;
-    default:
+    case Outcome::LinkLost:
+        finish(exit_status::NoLink, QStringLiteral("The serial link on %1 was lost.")
+                                        .arg(devicePathForPortName(portName_)));
         return;
+    case Outcome::FileError:
+        finish(exit_status::BadFile, QStringLiteral("A file could not be read or written."));
+        return;
+    case Outcome::CutShortByRestart:
+        startOverAfterRestart(result);
+        return;
+    }
+}
+
+void CliDevice::startOverAfterRestart(const OperationResult& result) {
+    if (!command_->startsOverAfterRestart()) {
+        finish(exit_status::Refused,
+               QStringLiteral("The converter restarted before the operation was complete."));
+        return;
+    }
+    if (++restartsSurvived_ > kRestartLimit) {
+        finish(exit_status::Refused, QStringLiteral("The converter keeps restarting."));
+        return;
+    }
+    switch (result.restart) {
+    case RestartKind::Code:
+        // The application code runs already: the restart ended whatever was under way.
+        command_->begin(*this);
+        return;
+    case RestartKind::Loader:
+        awaitingRestart_ = true; // once the application code announces itself
+        return;
+    default:
+        return; // the loader waits for firmware: the session has asked for it
     }
 }
 

@@ -18,9 +18,9 @@ namespace vandrel {
 class DeviceCommand;
 struct GlobalOptions;
 
-// The window of the command-line tool: owns the serial channel, the session and its timers on a
-// Qt core event loop, answers the session's questions, and turns its progress reports into the
-// command's next step or the tool's exit status.
+// The host of the command-line tool: owns the serial channel, the session and its timers on a
+// Qt core event loop, asks for the password when the converter wants it, and turns operation
+// results into the command's next step or the tool's exit status.
 class CliDevice final : public SessionHost {
 public:
     CliDevice(const QString& portName, std::uint32_t baudRate, const GlobalOptions& options,
@@ -38,30 +38,35 @@ public:
 
     // Opens the port unless it is open; false (and the command finished with status 3) when it
     // cannot be.
-    bool ensureLink();
+    bool openLink();
 
     DeviceSession& session() { return session_; }
     Console& console() { return console_; }
-    // The texts of the password change in progress, for its re-sends; none once it has ended.
-    void setPasswordChange(std::optional<PasswordChangeTexts> texts) { passwordChange_ = texts; }
+    // The monitor display while a command shows the converter's monitor output.
+    void setMonitorPane(MonitorPane* pane);
 
     // SessionHost.
-    int sessionQuery(SessionQuery query) override;
+    bool ensureLink() override;
     void postSessionProgress(SessionProgress code, int value) override;
-    std::optional<PasswordChangeTexts> passwordChangeTexts() const override {
-        return passwordChange_;
-    }
+    void operationEnded(const OperationResult& result) override;
+    void passwordWanted() override;
 
 private:
     void onProgress(SessionProgress code, int value);
-    void commonReaction(SessionProgress code, int value);
+    void commonProgress(SessionProgress code, int value);
+    void onEnded(const OperationResult& result);
+    void commonEnd(const OperationResult& result);
+    // The converter restarted under the command: it starts over once the application code runs.
+    void startOverAfterRestart(const OperationResult& result);
     void onInterrupt();
-    bool askPassword();
+    void askPassword();
+    void connectSession();
 
     QString portName_;
     std::uint32_t baudRate_;
     Console& console_;
     StderrTrace trace_;
+    bool traceOn_;
 
     // The session refers to the channel and the timers, so they outlive it.
     SerialChannel channel_;
@@ -69,10 +74,14 @@ private:
     DeviceSession session_;
     bool linkStarted_ = false;
 
+    MonitorPane* monitorPane_ = nullptr;
+
     DeviceCommand* command_ = nullptr;
     int restartsSurvived_ = 0;
+    bool awaitingRestart_ = false; // the command starts over once the application code runs
     bool firmwareRefused_ = false; // the loader asked for firmware; the cancel is on its way
-    std::optional<PasswordChangeTexts> passwordChange_;
+    bool resetNoted_ = false;
+    bool loaderTimedOut_ = false;
 
     bool finished_ = false;
     int status_ = 0;

@@ -16,51 +16,66 @@ std::int64_t bytesDone(const DeviceSession& session) {
 } // namespace
 
 void FlashCommand::begin(CliDevice& device) {
-    DeviceSession& session = device.session();
     progress_.start();
-    if (session.startFlashLoading(path_)) {
-        total_ = session.flashTotal();
-    }
+    device.session().startFlashLoading(path_);
 }
 
-bool FlashCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
+bool FlashCommand::onProgress(CliDevice& device, SessionProgress code, int) {
     DeviceSession& session = device.session();
     switch (code) {
     case SessionProgress::FlashChunkSent:
-        progress_.update(bytesDone(session), session.flashTotal());
+        total_ = session.flashTotal();
+        progress_.update(bytesDone(session), total_);
         return true;
     case SessionProgress::LoaderWaitsForFirmware:
         // The loader asked for firmware on its own: this command's checked file is the one,
         // unless the user is cancelling.
         if (cancelling_) {
             session.declineFirmware();
-        } else if (session.supplyFirmware(path_)) {
-            total_ = session.flashTotal();
+        } else {
+            session.supplyFirmware(path_);
         }
         return true;
-    case SessionProgress::RestartLoader:
-    case SessionProgress::RestartCode:
-        return true;
-    case SessionProgress::FlashLoadEnded:
-        if (value == result::Success) {
-            progress_.update(total_, total_);
-            device.finish(exit_status::Success,
-                          QStringLiteral("The firmware was loaded; the converter now programs it "
-                                         "and restarts."));
-            return true;
-        }
-        if (value == result::Cancelled) {
-            device.finish(exit_status::Refused, QStringLiteral("FLASH loading was cancelled."));
-            return true;
-        }
+    default:
         return false;
+    }
+}
+
+bool FlashCommand::onEnded(CliDevice& device, const OperationResult& result) {
+    if (result.kind != OperationKind::FlashLoading) {
+        return false;
+    }
+    switch (result.outcome) {
+    case Outcome::Done:
+        progress_.update(total_, total_);
+        device.finish(exit_status::Success,
+                      QStringLiteral("The firmware was loaded; the converter now programs it and "
+                                     "restarts."));
+        return true;
+    case Outcome::Cancelled:
+        device.finish(exit_status::Refused, QStringLiteral("FLASH loading was cancelled."));
+        return true;
+    case Outcome::CutShortByRestart:
+        if (result.restart == RestartKind::LoaderWaitsForFirmware) {
+            device.finish(exit_status::Refused,
+                          QStringLiteral("FLASH loading was interrupted at %1%: the converter "
+                                         "restarted and its loader waits for firmware again. Run "
+                                         "'vandrelctl flash' once more.")
+                              .arg(result.percent));
+        } else {
+            device.finish(exit_status::Refused,
+                          QStringLiteral("FLASH loading was interrupted at %1%: the converter "
+                                         "restarted before the firmware was complete.")
+                              .arg(result.percent));
+        }
+        return true;
     default:
         return false;
     }
 }
 
 void FlashCommand::interrupt(CliDevice& device) {
-    const SessionState state = device.session().state;
+    const SessionState state = device.session().state();
     if (cancelling_ || (state != SessionState::FlashStart && state != SessionState::FlashLoading)) {
         DeviceCommand::interrupt(device);
         return;
@@ -68,7 +83,7 @@ void FlashCommand::interrupt(CliDevice& device) {
     // The converter's answer to the cancel ends the loading.
     cancelling_ = true;
     device.console().note(QStringLiteral("Cancelling FLASH loading."));
-    device.session().cancelFlashLoading();
+    device.session().cancel();
 }
 
 void DumpCommand::begin(CliDevice& device) {
@@ -80,40 +95,51 @@ void DumpCommand::begin(CliDevice& device) {
     }
 }
 
-bool DumpCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
-    const DeviceSession& session = device.session();
-    switch (code) {
-    case SessionProgress::FlashBlockRequested:
-        total_ = session.flashTotal();
-        progress_.update(std::int64_t{session.flashOffset()}, total_);
-        return true;
-    case SessionProgress::FlashReadEnded:
-        if (value == result::Success) {
-            progress_.update(total_, total_);
-            device.finish(exit_status::Success, QStringLiteral("The FLASH image was saved in %1.")
-                                                    .arg(QString::fromStdString(path_)));
-            return true;
-        }
-        // Failed without a status from the converter: the image file could not be written.
-        if (value == result::Failed && session.resultHex().empty()) {
-            device.finish(exit_status::BadFile,
-                          QStringLiteral("The FLASH image could not be written to %1; the partial "
-                                         "image was deleted.")
-                              .arg(QString::fromStdString(path_)));
-            return true;
-        }
+bool DumpCommand::onProgress(CliDevice& device, SessionProgress code, int) {
+    if (code != SessionProgress::FlashBlockRequested) {
         return false;
+    }
+    const DeviceSession& session = device.session();
+    total_ = session.flashTotal();
+    progress_.update(std::int64_t{session.flashOffset()}, total_);
+    return true;
+}
+
+bool DumpCommand::onEnded(CliDevice& device, const OperationResult& result) {
+    if (result.kind != OperationKind::FlashDownloading) {
+        return false;
+    }
+    const QString file = QString::fromStdString(path_);
+    switch (result.outcome) {
+    case Outcome::Done:
+        progress_.update(total_, total_);
+        device.finish(exit_status::Success,
+                      QStringLiteral("The FLASH image was saved in %1.").arg(file));
+        return true;
+    case Outcome::FileError:
+        device.finish(exit_status::BadFile,
+                      QStringLiteral("The FLASH image could not be written to %1; the file was "
+                                     "left as it was.")
+                          .arg(file));
+        return true;
+    case Outcome::Cancelled:
+        device.finish(
+            exit_status::Refused,
+            QStringLiteral("FLASH downloading was cancelled; %1 was left as it was.").arg(file));
+        return true;
     default:
         return false;
     }
 }
 
 void DumpCommand::interrupt(CliDevice& device) {
-    // Nothing goes to the converter: the session stops asking and deletes the partial image.
-    device.session().stopFlashDownloading();
-    device.finish(
-        exit_status::Refused,
-        QStringLiteral("FLASH downloading was cancelled; the partial image was deleted."));
+    if (cancelled_ || device.session().operation() != OperationKind::FlashDownloading) {
+        DeviceCommand::interrupt(device);
+        return;
+    }
+    // Nothing goes to the converter: the download just stops and the target stays as it was.
+    cancelled_ = true;
+    device.session().cancel();
 }
 
 } // namespace vandrel

@@ -10,13 +10,6 @@
 #include <unistd.h>
 
 namespace vandrel {
-namespace {
-
-constexpr std::uint32_t kMonitorRequests =
-    pending::MonitorOn | pending::MonitorOff | pending::MonitorCommand;
-
-} // namespace
-
 MonitorCommand::MonitorCommand(std::uint8_t mask, std::optional<double> seconds)
     : mask_(mask), seconds_(seconds) {
     deadline_.setSingleShot(true);
@@ -28,7 +21,7 @@ MonitorCommand::~MonitorCommand() = default;
 void MonitorCommand::begin(CliDevice& device) {
     if (!device_) {
         device_ = &device;
-        device.session().monitorPane = this;
+        device.setMonitorPane(this);
         input_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
         QObject::connect(input_.get(), &QSocketNotifier::activated, [this] { readInput(); });
         if (seconds_) {
@@ -38,6 +31,7 @@ void MonitorCommand::begin(CliDevice& device) {
     // Also after a restart of the converter, which ends its monitoring.
     on_ = false;
     offSent_ = false;
+    maskDue_ = false;
     if (stopping_) {
         device.finish(failed_ ? exit_status::Refused : exit_status::Success);
         return;
@@ -45,28 +39,31 @@ void MonitorCommand::begin(CliDevice& device) {
     device.session().requestMonitor(true);
 }
 
-bool MonitorCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
-    if (code != SessionProgress::MonitorEnded) {
+bool MonitorCommand::onEnded(CliDevice& device, const OperationResult& result) {
+    if (result.kind != OperationKind::MonitorSwitch &&
+        result.kind != OperationKind::MonitorCommand) {
         return false;
     }
-    if (value == result::Success) {
-        if (offSent_ && (device.session().pendingFlags & kMonitorRequests) == 0) {
+    if (result.ok()) {
+        if (offSent_ && result.kind == OperationKind::MonitorSwitch && !result.monitoringOn) {
             device.finish(failed_ ? exit_status::Refused : exit_status::Success);
             return true;
         }
         pump();
         return true;
     }
-    // Refused: say so, and end monitoring (unless it is the end that was refused).
-    const QString status = QString::fromStdString(device.session().resultHex());
-    if (offSent_ || !on_) {
+    // A command line refused while monitoring runs: say so, and end monitoring. Anything else
+    // (the switch itself refused, a restart, no answer) is the common end.
+    if (result.kind != OperationKind::MonitorCommand || offSent_ || !on_ ||
+        (result.outcome != Outcome::Refused && result.outcome != Outcome::PasswordCancelled)) {
         return false;
     }
     device.console().error(
-        value == result::PasswordCancelled
+        result.outcome == Outcome::PasswordCancelled
             ? QStringLiteral("The converter wants its access password for command lines: give "
                              "the right one with --password.")
-            : QStringLiteral("The converter refused a command line (status %1).").arg(status));
+            : QStringLiteral("The converter refused a command line (status %1).")
+                  .arg(QString::fromStdString(result.status)));
     failed_ = true;
     stop();
     return true;
@@ -85,14 +82,9 @@ void MonitorCommand::setMonitoring(bool on) {
         return;
     }
     on_ = on;
-    commandText_.clear();
+    maskDue_ = on;
     device_->console().note(on ? QStringLiteral("*** SYSTEM MONITORING STARTED ***")
                                : QStringLiteral("*** SYSTEM MONITORING STOPPED ***"));
-    if (on) {
-        char text[8];
-        std::snprintf(text, sizeof text, "V=%02X\r\n", unsigned{mask_});
-        sendCommand(text);
-    }
 }
 
 void MonitorCommand::appendMonitorText(std::span<const std::uint8_t> text) {
@@ -142,8 +134,11 @@ void MonitorCommand::stop() {
 }
 
 void MonitorCommand::pump() {
-    if (!device_ || device_->finished() ||
-        (device_->session().pendingFlags & kMonitorRequests) != 0) {
+    if (!device_ || device_->finished()) {
+        return;
+    }
+    const OperationKind running = device_->session().operation();
+    if (running == OperationKind::MonitorSwitch || running == OperationKind::MonitorCommand) {
         return;
     }
     if (stopping_) {
@@ -156,20 +151,22 @@ void MonitorCommand::pump() {
     if (!on_) {
         return;
     }
+    if (maskDue_) {
+        maskDue_ = false;
+        char text[8];
+        std::snprintf(text, sizeof text, "V=%02X\r\n", unsigned{mask_});
+        device_->session().requestMonitorText(text);
+        return;
+    }
     if (!lines_.empty()) {
         std::string line = std::move(lines_.front());
         lines_.pop_front();
-        sendCommand(line + "\r\n");
+        device_->session().requestMonitorText(line + "\r\n");
         return;
     }
     if (inputEnded_) {
         stop();
     }
-}
-
-void MonitorCommand::sendCommand(std::string text) {
-    commandText_ = std::move(text);
-    device_->session().requestMonitorText(commandText_);
 }
 
 } // namespace vandrel

@@ -29,20 +29,18 @@ public:
     ~MonitorCommand() override;
 
     void begin(CliDevice& device) override;
-    bool onProgress(CliDevice& device, SessionProgress code, int value) override;
+    bool onEnded(CliDevice& device, const OperationResult& result) override;
     void interrupt(CliDevice& device) override;
 
     // MonitorPane.
     void setMonitoring(bool on) override;
     void appendMonitorText(std::span<const std::uint8_t> text) override;
-    std::string commandText() const override { return commandText_; }
 
 private:
     void readInput();
     void stop();
     // Sends what is due next, once no monitoring request is outstanding.
     void pump();
-    void sendCommand(std::string text);
 
     std::uint8_t mask_;
     std::optional<double> seconds_;
@@ -52,7 +50,7 @@ private:
     bool stopping_ = false;
     bool offSent_ = false;
     bool failed_ = false;
-    std::string commandText_;
+    bool maskDue_ = false; // monitoring came on: the mask goes out first
 
     std::unique_ptr<QSocketNotifier> input_;
     QByteArray partialLine_;

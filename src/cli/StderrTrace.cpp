@@ -11,14 +11,19 @@ void StderrTrace::addLine(std::string_view text, TraceColour) {
     std::fflush(out_);
 }
 
-void StderrTrace::dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection direction) {
+void StderrTrace::dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection direction,
+                            const HiddenBytes& hidden) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string line = direction == FrameDirection::In ? " IN:" : "OUT:";
     line.reserve(4 + bytes.size() * 3 + 1);
-    for (const std::uint8_t b : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
         line += ' ';
-        line += kHex[b >> 4];
-        line += kHex[b & 0x0F];
+        if (i < hidden.size() && hidden.test(i)) {
+            line += "**";
+            continue;
+        }
+        line += kHex[bytes[i] >> 4];
+        line += kHex[bytes[i] & 0x0F];
     }
     line += '\n';
     std::fputs(line.c_str(), out_);

@@ -7,55 +7,48 @@ namespace vandrel {
 
 void InfoCommand::begin(CliDevice& device) {
     // The system information request does not open the link itself.
-    if (device.ensureLink()) {
+    if (device.openLink()) {
         device.session().requestSystemInfo();
     }
 }
 
-bool InfoCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
-    if (code != SessionProgress::SystemInfoEnded || value != result::Success) {
+bool InfoCommand::onEnded(CliDevice& device, const OperationResult& result) {
+    if (result.kind != OperationKind::SystemInfo || !result.ok() || !result.systemInfo) {
         return false;
     }
-    const DeviceSession& session = device.session();
+    const SystemInfo& info = *result.systemInfo;
     device.console().data(
-        QStringLiteral("firmware: %1").arg(QString::fromStdString(session.firmwareVersion())));
+        QStringLiteral("firmware: %1").arg(QString::fromStdString(info.firmwareVersion)));
     device.console().data(
-        QStringLiteral("loader: %1").arg(QString::fromStdString(session.loaderVersion())));
-    device.console().data(QStringLiteral("partition: %1").arg(int{session.activePartition()}));
+        QStringLiteral("loader: %1").arg(QString::fromStdString(info.loaderVersion)));
+    device.console().data(QStringLiteral("partition: %1").arg(int{info.partition}));
     device.finish(exit_status::Success);
     return true;
 }
 
 void ResetCommand::begin(CliDevice& device) {
-    reset_.start(device);
+    device.session().requestReset();
 }
 
-bool ResetCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
-    bool done = false;
-    const bool handled = reset_.onProgress(device, code, value, done);
-    if (done) {
-        device.finish(exit_status::Success);
+bool ResetCommand::onEnded(CliDevice& device, const OperationResult& result) {
+    if (result.kind != OperationKind::Reset || !result.ok()) {
+        return false;
     }
-    return handled;
+    device.finish(exit_status::Success);
+    return true;
 }
 
 void PasswdCommand::begin(CliDevice& device) {
     DeviceSession& session = device.session();
-    device.setPasswordChange(PasswordChangeTexts{newPassword_, session.accessPassword});
-    session.requestPasswordChange(newPassword_, session.accessPassword);
+    session.requestPasswordChange(newPassword_, session.accessPassword());
 }
 
-bool PasswdCommand::onProgress(CliDevice& device, SessionProgress code, int value) {
-    if (code != SessionProgress::PasswordChangeEnded && code != SessionProgress::GaveUp) {
+bool PasswdCommand::onEnded(CliDevice& device, const OperationResult& result) {
+    if (result.kind != OperationKind::PasswordChange || !result.ok()) {
         return false;
     }
-    device.setPasswordChange(std::nullopt);
-    if (code == SessionProgress::PasswordChangeEnded && value == result::Success) {
-        device.session().accessPassword = newPassword_;
-        device.finish(exit_status::Success, QStringLiteral("The access password was changed."));
-        return true;
-    }
-    return false;
+    device.finish(exit_status::Success, QStringLiteral("The access password was changed."));
+    return true;
 }
 
 } // namespace vandrel

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "cli/DeviceCommand.h"
-#include "cli/ResetWait.h"
 
 #include <string>
 
@@ -11,18 +10,14 @@ namespace vandrel {
 class InfoCommand final : public DeviceCommand {
 public:
     void begin(CliDevice& device) override;
-    bool onProgress(CliDevice& device, SessionProgress code, int value) override;
+    bool onEnded(CliDevice& device, const OperationResult& result) override;
 };
 
 // reset: resets the converter and waits until its application code runs again.
 class ResetCommand final : public DeviceCommand {
 public:
     void begin(CliDevice& device) override;
-    bool onProgress(CliDevice& device, SessionProgress code, int value) override;
-    bool expectsRestart() const override { return true; }
-
-private:
-    ResetWait reset_;
+    bool onEnded(CliDevice& device, const OperationResult& result) override;
 };
 
 // passwd: changes the access password.
@@ -30,7 +25,7 @@ class PasswdCommand final : public DeviceCommand {
 public:
     explicit PasswdCommand(std::string newPassword) : newPassword_(std::move(newPassword)) {}
     void begin(CliDevice& device) override;
-    bool onProgress(CliDevice& device, SessionProgress code, int value) override;
+    bool onEnded(CliDevice& device, const OperationResult& result) override;
 
 private:
     std::string newPassword_;

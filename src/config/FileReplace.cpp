@@ -212,4 +212,113 @@ bool ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> 
     return exists && writeInPlace(*target, bytes);
 }
 
+namespace {
+
+// What a staged file may keep in memory: more than any FLASH image of the converter.
+constexpr std::size_t kMaxStagedInMemory = 64u * 1024 * 1024;
+
+} // namespace
+
+std::unique_ptr<StagedFile> StagedFile::create(const std::string& path) {
+    if (path.empty()) {
+        return nullptr;
+    }
+    const std::optional<fs::path> target = followLinks(path);
+    if (!target) {
+        return nullptr;
+    }
+    struct stat st {};
+    const bool exists = ::stat(target->c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) {
+        return nullptr;
+    }
+    if (exists && (!S_ISREG(st.st_mode) || !mayWrite(*target, st))) {
+        return nullptr;
+    }
+    std::unique_ptr<StagedFile> staged(new StagedFile(path, target->string()));
+    const fs::path folder = target->has_parent_path() ? target->parent_path() : fs::path(".");
+    struct stat folderStat {};
+    const bool folderTakesFiles =
+        ::stat(folder.c_str(), &folderStat) == 0 && mayWrite(folder, folderStat);
+    if (folderTakesFiles && (!exists || st.st_nlink == 1)) {
+        TempFile temp;
+        const int fd = createSibling(folder, target->filename().string(), temp);
+        bool kept = fd >= 0;
+        if (kept && exists) {
+            const bool sameOwner = st.st_uid == ::geteuid() && st.st_gid == ::getegid();
+            kept = (sameOwner || ::fchown(fd, st.st_uid, st.st_gid) == 0) &&
+                   ::fchmod(fd, st.st_mode & 07777) == 0;
+        }
+        if (kept) {
+            staged->fd_ = fd;
+            staged->tempPath_ = temp.path();
+            temp.release();
+            return staged;
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    if (!exists) {
+        return nullptr; // nowhere to put a new file
+    }
+    staged->inMemory_ = true;
+    return staged;
+}
+
+StagedFile::~StagedFile() {
+    discard();
+}
+
+void StagedFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+    memory_.clear();
+    memory_.shrink_to_fit();
+}
+
+bool StagedFile::append(std::span<const std::uint8_t> bytes) {
+    if (failed_) {
+        return false;
+    }
+    if (inMemory_) {
+        if (memory_.size() + bytes.size() > kMaxStagedInMemory) {
+            failed_ = true;
+            return false;
+        }
+        memory_.insert(memory_.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    if (fd_ < 0 || !writeAll(fd_, bytes, static_cast<off_t>(size_))) {
+        failed_ = true;
+        return false;
+    }
+    size_ += bytes.size();
+    return true;
+}
+
+bool StagedFile::commit() {
+    bool done = false;
+    if (!failed_) {
+        if (inMemory_) {
+            done = ReplaceFileContents(path_, memory_);
+        } else if (fd_ >= 0 && ::fsync(fd_) == 0 &&
+                   ::rename(tempPath_.c_str(), target_.c_str()) == 0) {
+            tempPath_.clear();
+            const fs::path target(target_);
+            syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+            done = true;
+        }
+    }
+    failed_ = true; // spent
+    discard();
+    return done;
+}
+
 } // namespace vandrel

@@ -1,6 +1,6 @@
 #include "protocol/ConfigPackets.h"
 
-#include "protocol/DeviceSession.h"
+#include "protocol/OperationContext.h"
 
 #include <algorithm>
 #include <utility>

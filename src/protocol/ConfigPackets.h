@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/DeviceOperation.h"
+#include "protocol/OperationResult.h"
 
 #include <array>
 #include <cstddef>

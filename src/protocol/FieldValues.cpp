@@ -37,6 +37,17 @@ std::optional<std::uint8_t> frameStatus(const ProtocolFrame& frame) {
     return fieldFirstByte(frameFindField(frame, tag::Status));
 }
 
+std::uint8_t readyAnswerField(const ProtocolFrame& frame) {
+    for (const std::uint8_t candidate :
+         {tag::MonitorOn, tag::MonitorOff, tag::MonitorText, tag::SystemInfo, tag::FlashReadStart,
+          tag::Read, tag::NewPassword}) {
+        if (frameFindField(frame, candidate)) {
+            return candidate;
+        }
+    }
+    return 0;
+}
+
 std::string hexText(const std::optional<FrameField>& field, std::size_t maxBytes) {
     std::string text;
     if (!field) {

@@ -23,6 +23,11 @@ std::string fieldText(const FrameField& field, std::size_t maxChars);
 // The status byte of a negative answer, none when it carries no status.
 std::optional<std::uint8_t> frameStatus(const ProtocolFrame& frame);
 
+// The field that decides what an answer in state Ready is: the first of monitor on (0x31),
+// monitor off (0x32), monitor command (0x33), system information (0x15), image size (0x24),
+// image block (0x42) and password change (0x28) that the frame holds; 0 for none.
+std::uint8_t readyAnswerField(const ProtocolFrame& frame);
+
 // "%02X" of each value byte, separated by single blanks; at most `maxBytes` bytes.
 std::string hexText(const std::optional<FrameField>& field, std::size_t maxBytes);
 

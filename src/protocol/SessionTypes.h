@@ -2,38 +2,19 @@
 
 #include <cstdint>
 
-// The vocabulary between the protocol engine and its host window.
+// The vocabulary between the protocol engine and its hosts.
 namespace vandrel {
 
 enum class SessionState : std::int32_t {
     Initial = 1,       // no request made yet
     Resetting = 2,     // reset sent; waiting for the converter to restart
     LoaderRunning = 3, // the loader announced itself; waiting for the application code
-    Ready = 10,        // application code runs; service requests are marked in the pending bits
+    Ready = 10,        // application code runs; a service request may be outstanding
     FlashStart = 20,
     FlashLoading = 21, // a chunk, the stop or the cancel is outstanding
     ConfigReading = 30,
     ConfigWriting = 40,
     Failed = 50, // the last request timed out for good
-};
-
-// Outstanding service requests while Ready (and the cancel marker while FlashLoading).
-namespace pending {
-inline constexpr std::uint32_t MonitorOn = 0x0002;
-inline constexpr std::uint32_t MonitorOff = 0x0004;
-inline constexpr std::uint32_t MonitorCommand = 0x0008;
-inline constexpr std::uint32_t FlashCancel = 0x0040;
-inline constexpr std::uint32_t SystemInfo = 0x0080;
-inline constexpr std::uint32_t FlashReadStart = 0x0100;
-inline constexpr std::uint32_t PasswordChange = 0x0200;
-inline constexpr std::uint32_t FlashReadData = 0x0400;
-} // namespace pending
-
-// Questions the session asks its host and needs answered at once.
-enum class SessionQuery : std::int32_t {
-    AskPassword = 1, // non-zero: a password was entered and is now the access password
-    RunOpen = 2,     // run the Open command
-    EnsureLink = 3,  // make sure the serial link is open; 0: nothing may be sent
 };
 
 // Progress reports the session queues for its host: a code and a result or a percentage.

@@ -314,7 +314,8 @@ TEST_F(CliEndToEnd, ConverterThatKeepsRefusingTheResetEndsWithItsStatus) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("The converter refused the request (status 42)."))
         << r.err.constData();
-    EXPECT_EQ(sentFrames(r.err, "A1 05 81 00 88 01 00 50"), 4) << r.err.constData();
+    // The password field (empty here: only its zero byte) is hidden in the trace.
+    EXPECT_EQ(sentFrames(r.err, "A1 05 81 00 88 01 ** 50"), 4) << r.err.constData();
 }
 
 // The disk fills up half-way through a dump: the tool says so, and leaves no partial image.

@@ -8,6 +8,7 @@
 #include "config/ConfigFields.h"
 #include "config/ConfigFile.h"
 #include "config/FileHelpers.h"
+#include "protocol/FrameSecrets.h"
 
 #include <gtest/gtest.h>
 
@@ -124,11 +125,15 @@ TEST(StderrTrace, WritesStatusLinesAndEachFrameOnOneLine) {
     StderrTrace trace(out);
     trace.addLine("Get system info", kTraceStatusColour);
     const std::uint8_t request[] = {0xA1, 0x02, 0x15, 0x00, 0x48};
-    trace.dumpFrame(request, FrameDirection::Out);
+    trace.dumpFrame(request, FrameDirection::Out, passwordBytes(request));
     const std::uint8_t answer[] = {0xA2, 0x00, 0x5E};
-    trace.dumpFrame(answer, FrameDirection::In);
+    trace.dumpFrame(answer, FrameDirection::In, passwordBytes(answer));
+    // A reset carrying the password "pw": its value bytes are hidden, the rest stays.
+    const std::uint8_t reset[] = {0xA1, 0x07, 0x81, 0x00, 0x88, 0x03, 0x70, 0x77, 0x00, 0x00};
+    trace.dumpFrame(reset, FrameDirection::Out, passwordBytes(reset));
     std::fclose(out);
-    EXPECT_STREQ(buffer, "Get system info\nOUT: A1 02 15 00 48\n IN: A2 00 5E\n");
+    EXPECT_STREQ(buffer, "Get system info\nOUT: A1 02 15 00 48\n IN: A2 00 5E\n"
+                         "OUT: A1 07 81 00 88 03 ** ** ** 00\n");
 }
 
 TEST(TransferProgress, ShowsPercentBytesRateAndTimeLeft) {

@@ -1,0 +1,18 @@
+#include "protocol/ResetSteps.h"
+
+#include "protocol/FieldTags.h"
+#include "protocol/RequestFrames.h"
+
+namespace vandrel {
+
+void ResetSteps::emit(OperationContext& ctx) const {
+    ctx.sendRequest(resetRequest(ctx), "Device RESET");
+    ctx.post(SessionProgress::ResetSent, 0);
+}
+
+bool ResetSteps::isAcceptance(const ProtocolFrame& frame) const {
+    return stage_ == Stage::Requested && frame.type() == kFrameTypePositive &&
+           frameFindField(frame, tag::Reset).has_value();
+}
+
+} // namespace vandrel
