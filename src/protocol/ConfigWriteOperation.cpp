@@ -153,8 +153,23 @@ RestartReply ConfigWriteOperation::onRestart(RestartKind kind) {
         }
         return DeviceOperation::onRestart(kind);
     case Phase::ReadingBack:
-        readBackEnded(Outcome::CutShortByRestart, SessionState::Ready);
-        return RestartReply::Ended;
+        // A restart keeps the configuration written: it is read back again from its start once
+        // the application code runs (a converter whose acknowledgement got lost repeats its
+        // restart event, too).
+        if (kind == RestartKind::LoaderWaitsForFirmware ||
+            ++readBackRestarts_ > kMaxReadBackRestarts) {
+            readBackEnded(Outcome::CutShortByRestart, kind == RestartKind::Code
+                                                          ? SessionState::Ready
+                                                          : SessionState::LoaderRunning);
+            return RestartReply::Ended;
+        }
+        if (kind == RestartKind::Loader) {
+            phase_ = Phase::Resetting;
+            reset_.loaderRunning();
+            waitFor(kLoaderStartupTimeoutMs);
+            return RestartReply::GoesOn;
+        }
+        return restarted();
     }
     return RestartReply::Ended;
 }

@@ -11,6 +11,9 @@ namespace vandrel {
 
 class ConfigWriteOperation : public DeviceOperation {
 public:
+    // Restarts of the converter that send the read-back back to its start, at most.
+    static constexpr int kMaxReadBackRestarts = 3;
+
     ConfigWriteOperation(OperationContext& context, const ConfigImage& image, bool readBack)
         : DeviceOperation(context, OperationKind::ConfigWrite), writer_(image),
           readBack_(readBack) {}
@@ -52,6 +55,7 @@ private:
     ReadBack found_ = ReadBack::NotAsked;
     std::size_t firstDifference_ = 0;
     std::optional<Outcome> readBackOutcome_;
+    int readBackRestarts_ = 0;
 };
 
 } // namespace vandrel

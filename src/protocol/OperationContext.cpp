@@ -11,12 +11,16 @@ namespace vandrel {
 FramePtr OperationContext::newFrame(std::uint8_t type) {
     FramePtr frame = frameCreate(type);
     if (!frame) {
-        if (links.host) {
-            links.host->fatalOutOfMemory();
-        }
-        std::exit(1);
+        fatalOutOfMemory();
     }
     return frame;
+}
+
+void OperationContext::fatalOutOfMemory() const {
+    if (links.host) {
+        links.host->fatalOutOfMemory();
+    }
+    std::exit(1);
 }
 
 void OperationContext::sendFrame(FramePtr frame) {

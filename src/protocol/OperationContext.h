@@ -59,6 +59,8 @@ public:
     // --- Sending.
     // A new frame; the process ends through the host when memory is exhausted.
     FramePtr newFrame(std::uint8_t type);
+    // No frame could be allocated: the host tells the user, the process ends with exit code 1.
+    [[noreturn]] void fatalOutOfMemory() const;
     // Dumps the sealed frame to the trace and hands it to the channel.
     void sendFrame(FramePtr frame);
     // Seals, writes the status line (unless empty) and sends.

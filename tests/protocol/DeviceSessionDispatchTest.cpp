@@ -28,15 +28,15 @@ TEST(DeviceSessionDispatch, DamagedFramesAreTracedAndDropped) {
         SCOPED_TRACE(c.bytes);
         SessionRig r;
         r.session.requestSystemInfo();
-        const TimerId timer = r.session.timerId;
+        const TimerId timer = r.session.timerId();
         r.trace.lines.clear();
         r.trace.colours.clear();
         r.session.onFrameReceived(rig::receivedRaw(rig::bytesOf(c.bytes)));
         EXPECT_EQ(r.trace.dumps.back(), std::string("IN: ") + c.bytes);
         EXPECT_EQ(r.trace.lines, std::vector<std::string>{c.line});
         EXPECT_EQ(r.trace.colours, std::vector<TraceColour>{0x808000});
-        EXPECT_EQ(r.session.timerId, timer) << "the outstanding request still waits";
-        EXPECT_EQ(r.session.pendingFlags, pending::SystemInfo);
+        EXPECT_EQ(r.session.timerId(), timer) << "the outstanding request still waits";
+        EXPECT_EQ(r.session.operation(), OperationKind::SystemInfo);
         EXPECT_EQ(r.channel.sent.size(), 1u);
     }
     // The dump shows the bytes as delivered, also when they run past the frame.
@@ -45,7 +45,7 @@ TEST(DeviceSessionDispatch, DamagedFramesAreTracedAndDropped) {
     EXPECT_EQ(r.trace.dumps.back(), "IN: A4 00 5C 77 77");
     EXPECT_TRUE(r.trace.lines.empty());
     // Without a trace nothing is written, and nothing breaks.
-    r.session.trace = nullptr;
+    r.session.setTrace(nullptr);
     r.session.onFrameReceived(rig::receivedRaw(rig::bytesOf("A5 00 5B")));
     r.session.onFrameReceived({});
     EXPECT_EQ(r.trace.dumps.size(), 1u);
@@ -60,6 +60,8 @@ struct RestartCase {
     std::vector<std::string> sent; // the acknowledgement first
     SessionState state;
     std::optional<std::int64_t> timer;
+    // How the monitoring request under way ended (none: the setup had replaced it).
+    std::optional<RestartKind> monitorCutShort;
 };
 
 std::vector<RestartCase> restartCases() {
@@ -74,7 +76,8 @@ std::vector<RestartCase> restartCases() {
          {{SessionProgress::RestartLoader, 0}},
          {"A2 03 12 01 05 43"},
          SessionState::LoaderRunning,
-         15000},
+         15000,
+         RestartKind::Loader},
         {"Code",
          {},
          {{0x13, {}}, {0x15, {'F', '2'}}},
@@ -82,7 +85,8 @@ std::vector<RestartCase> restartCases() {
          {{SessionProgress::RestartCode, 0}},
          {"A2 03 14 01 00 46"},
          SessionState::Ready,
-         std::nullopt},
+         std::nullopt,
+         RestartKind::Code},
         {"BothFieldsCountAsLoader",
          {},
          {{0x11, {0x05}}, {0x13, {0x09}}},
@@ -90,7 +94,8 @@ std::vector<RestartCase> restartCases() {
          {{SessionProgress::RestartLoader, 0}},
          {"A2 03 12 01 05 43"},
          SessionState::LoaderRunning,
-         15000},
+         15000,
+         RestartKind::Loader},
         {"LoaderWaitsForFirmware",
          {},
          {{0x11, {0x05}}, {0x71, {0x9F}}},
@@ -100,7 +105,8 @@ std::vector<RestartCase> restartCases() {
           {SessionProgress::FlashStartSent, 0}},
          {"A2 03 12 01 05 43", "A1 06 21 01 01 88 01 00 AD"},
          SessionState::FlashStart,
-         15000},
+         15000,
+         RestartKind::LoaderWaitsForFirmware},
         {"LoaderWhileFlashStartIsAsked",
          inFlashStart,
          {{0x11, {0x05}}},
@@ -108,7 +114,8 @@ std::vector<RestartCase> restartCases() {
          {{SessionProgress::RestartLoader, 0}, {SessionProgress::FlashStartSent, 0}},
          {"A2 03 12 01 05 43", "A1 06 21 01 01 88 01 00 AD"},
          SessionState::FlashStart,
-         15000},
+         15000,
+         std::nullopt},
         {"CodeWhileFlashStartIsAsked",
          inFlashStart,
          {{0x13, {0x02}}},
@@ -116,7 +123,8 @@ std::vector<RestartCase> restartCases() {
          {{SessionProgress::RestartCode, 0}, {SessionProgress::FlashStartSent, 0}},
          {"A2 03 14 01 02 44", "A1 06 21 01 01 88 01 00 AD"},
          SessionState::FlashStart,
-         15000},
+         15000,
+         std::nullopt},
     };
 }
 
@@ -129,13 +137,10 @@ TEST(DeviceSessionDispatch, RestartEvents) {
         r.session.requestSystemInfo();
         r.deliver(0xA2, {{0x15, {'o', 'l', 'd', ' ', 'f', 'w'}}, {0x16, {'o', 'l', 'd'}}});
         r.session.requestMonitor(true);
-        r.session.pendingFlags |= pending::FlashReadData | pending::PasswordChange;
         if (c.setup) {
             c.setup(r, dir.file("fw.bin"));
         }
-        r.channel.sent.clear();
-        r.trace.lines.clear();
-        r.host.posted.clear();
+        r.forget();
 
         FramePtr event = frameCreate(0xA1);
         for (const rig::Field& f : c.fields) {
@@ -151,10 +156,17 @@ TEST(DeviceSessionDispatch, RestartEvents) {
             sent.push_back(rig::hex(b));
         }
         EXPECT_EQ(sent, c.sent);
-        EXPECT_EQ(r.session.state, c.state);
+        EXPECT_EQ(r.session.state(), c.state);
         EXPECT_EQ(r.timeout(), c.timer);
         EXPECT_EQ(r.pane.monitoringCalls, std::vector<bool>{false});
-        EXPECT_EQ(r.session.pendingFlags, 0u) << "every pending request ended";
+        if (c.monitorCutShort) {
+            ASSERT_EQ(r.host.results.size(), 1u) << "the request under way ended";
+            EXPECT_EQ(r.host.results[0].kind, OperationKind::MonitorSwitch);
+            EXPECT_EQ(r.host.results[0].outcome, Outcome::CutShortByRestart);
+            EXPECT_EQ(r.host.results[0].restart, *c.monitorCutShort);
+        } else {
+            EXPECT_TRUE(r.host.results.empty()) << "the loading goes on";
+        }
         if (c.state == SessionState::LoaderRunning) {
             EXPECT_EQ(r.session.firmwareVersion(), "old fw");
         }
@@ -179,7 +191,7 @@ TEST(DeviceSessionDispatch, LoaderRunning) {
     EXPECT_EQ(r.trace.lines,
               (std::vector<std::string>{"Code is starting up from FLASH partition 4",
                                         "Code is starting up from FLASH partition 2"}));
-    EXPECT_EQ(r.session.state, SessionState::LoaderRunning);
+    EXPECT_EQ(r.session.state(), SessionState::LoaderRunning);
 }
 
 TEST(DeviceSessionDispatch, ResetAcceptedWaitsBoundedForTheRestart) {
@@ -189,7 +201,7 @@ TEST(DeviceSessionDispatch, ResetAcceptedWaitsBoundedForTheRestart) {
         r.session.requestReset();
         r.clock.advance(100);
         r.deliver(0xA2, {{0x81, {}}});
-        EXPECT_EQ(r.session.state, SessionState::Resetting);
+        EXPECT_EQ(r.session.state(), SessionState::Resetting);
         EXPECT_EQ(r.timeout(), kRestartWaitMs);
         r.clock.advance(kRestartWaitMs - 1);
         if (restarts) {
@@ -198,12 +210,12 @@ TEST(DeviceSessionDispatch, ResetAcceptedWaitsBoundedForTheRestart) {
         r.clock.advance(1);
         EXPECT_EQ(r.channel.sent.size(), restarts ? 2u : 1u) << "the reset is not repeated";
         if (restarts) {
-            EXPECT_EQ(r.session.state, SessionState::Ready);
+            EXPECT_EQ(r.session.state(), SessionState::Ready);
             EXPECT_EQ(r.host.count(SessionProgress::GaveUp, 0), 0);
         } else {
             EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::GaveUp, 0));
             EXPECT_EQ(r.trace.lines.back(), "Operation failed!");
-            EXPECT_EQ(r.session.state, SessionState::Failed);
+            EXPECT_EQ(r.session.state(), SessionState::Failed);
         }
     }
 }
@@ -216,7 +228,7 @@ TEST(DeviceSessionDispatch, RefusedResetEndsAtTheRetryLimit) {
     for (int i = 1; i <= 3; ++i) {
         r.deliver(0xA3, {{0x71, {0x01, 0x42}}});
         EXPECT_EQ(r.channel.sent.size(), static_cast<std::size_t>(i + 1));
-        EXPECT_EQ(r.session.retryCount, i);
+        EXPECT_EQ(r.session.retryCount(), i);
         EXPECT_EQ(r.timeout(), 5000);
     }
     r.host.posted.clear();
@@ -224,9 +236,9 @@ TEST(DeviceSessionDispatch, RefusedResetEndsAtTheRetryLimit) {
     EXPECT_EQ(r.channel.sent.size(), 4u);
     EXPECT_EQ(r.host.posted, (Posts{{SessionProgress::ResetSent, 2}}));
     EXPECT_EQ(r.session.resultHex(), "01 42");
-    EXPECT_EQ(r.session.state, SessionState::Ready);
+    EXPECT_EQ(r.session.state(), SessionState::Ready);
     EXPECT_EQ(r.session.operation(), OperationKind::None);
-    EXPECT_EQ(r.session.timerId, 0u);
+    EXPECT_EQ(r.session.timerId(), 0u);
     r.clock.advance(60000);
     EXPECT_EQ(r.channel.sent.size(), 4u);
 
@@ -235,9 +247,9 @@ TEST(DeviceSessionDispatch, RefusedResetEndsAtTheRetryLimit) {
     c.session.requestReset();
     c.deliver(0xA3, {{0x71, {0x9E}}});
     EXPECT_EQ(c.channel.sent.size(), 1u);
-    EXPECT_EQ(c.session.state, SessionState::Ready);
+    EXPECT_EQ(c.session.state(), SessionState::Ready);
     EXPECT_EQ(c.host.last(), std::make_pair(SessionProgress::ResetSent, 5));
-    EXPECT_EQ(c.session.timerId, 0u);
+    EXPECT_EQ(c.session.timerId(), 0u);
 
     // Entered: the reset goes out again with the new password.
     SessionRig e;
@@ -254,8 +266,8 @@ TEST(DeviceSessionDispatch, ReadyAnswers) {
     r.deliver(0xA2, {{0x31, {'h', 'i'}}});
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::MonitorEnded, 1));
     EXPECT_EQ(r.pane.monitoringCalls, std::vector<bool>{true});
-    EXPECT_EQ(r.session.pendingFlags, 0u);
-    EXPECT_EQ(r.session.timerId, 0u);
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
+    EXPECT_EQ(r.session.timerId(), 0u);
     // Later output only appends.
     r.deliver(0xA2, {{0x31, {'\r', '\n', 'x'}}});
     r.deliver(0xA2, {{0x31, {}}});
@@ -284,7 +296,8 @@ TEST(DeviceSessionDispatch, ReadyAnswers) {
     r.session.requestPasswordChange("n", "o");
     r.deliver(0xA2, {{0x28, {}}});
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::PasswordChangeEnded, 1));
-    EXPECT_EQ(r.session.pendingFlags, 0u);
+    EXPECT_EQ(r.session.operation(), OperationKind::None);
+    EXPECT_EQ(r.session.accessPassword(), "n") << "the changed password is the one used now";
     // An overlong version text is cut.
     r.deliver(0xA2, {{0x15, Bytes(100, 'v')}});
     EXPECT_EQ(r.session.firmwareVersion(), std::string(63, 'v'));
@@ -292,190 +305,220 @@ TEST(DeviceSessionDispatch, ReadyAnswers) {
 
 TEST(DeviceSessionDispatch, MonitorOutputOutsideReadyIsDropped) {
     SessionRig r;
-    r.session.requestConfigRead(false);
+    r.session.requestConfigRead();
     r.deliver(0xA2, {{0x31, {'x'}}});
     EXPECT_EQ(r.pane.shown, "");
     EXPECT_TRUE(r.pane.monitoringCalls.empty());
 }
 
+// Refusals of the service requests: `refusedBefore` plain refusals bring the re-sends to that
+// count, then the case's status decides.
 TEST(DeviceSessionDispatch, ReadyRefusals) {
     struct RefusalCase {
         const char* name;
         std::function<void(SessionRig&)> start;
         Bytes status;
-        int retryCount;
+        int refusedBefore;
         std::vector<std::string> passwordEntries;
-        bool dialogOpen;
         bool resent;
         std::optional<std::pair<SessionProgress, int>> posted;
+        Outcome outcome; // when it ends
     };
     auto monitorOn = [](SessionRig& r) { r.session.requestMonitor(true); };
-    auto command = [](SessionRig& r) {
-        r.pane.command = "V=01\r\n";
-        r.session.requestMonitorText(r.pane.command);
-    };
+    auto command = [](SessionRig& r) { r.session.requestMonitorText("V=01\r\n"); };
     auto info = [](SessionRig& r) { r.session.requestSystemInfo(); };
     auto change = [](SessionRig& r) { r.session.requestPasswordChange("n", "o"); };
     const RefusalCase cases[] = {
-        {"monitor on repeated", monitorOn, {0x01}, 2, {}, false, true, std::nullopt},
+        {"monitor on repeated", monitorOn, {0x01}, 2, {}, true, std::nullopt, Outcome::Done},
         {"monitor on at the limit",
          monitorOn,
          {0x01},
          3,
          {},
          false,
-         false,
-         {{SessionProgress::MonitorEnded, 2}}},
+         {{SessionProgress::MonitorEnded, 2}},
+         Outcome::Refused},
         {"command, password cancelled",
          command,
          {0x9E},
          0,
          {},
          false,
-         false,
-         {{SessionProgress::MonitorEnded, 5}}},
+         {{SessionProgress::MonitorEnded, 5}},
+         Outcome::PasswordCancelled},
         {"command, password entered at the limit",
          command,
          {0x9E},
          3,
          {"pw"},
-         false,
          true,
-         std::nullopt},
+         std::nullopt,
+         Outcome::Done},
         {"system info at the limit",
          info,
          {0x02},
          3,
          {},
          false,
-         false,
-         {{SessionProgress::SystemInfoEnded, 2}}},
+         {{SessionProgress::SystemInfoEnded, 2}},
+         Outcome::Refused},
         {"password change refused password",
          change,
          {0x9E},
          0,
          {"never asked"},
-         true,
          false,
-         {{SessionProgress::PasswordChangeEnded, 6}}},
-        {"password change repeated", change, {0x01}, 0, {}, true, true, std::nullopt},
-        {"password change with the dialog closed",
-         change,
-         {0x01},
-         0,
-         {},
-         false,
-         false,
-         {{SessionProgress::PasswordChangeEnded, 2}}},
+         {{SessionProgress::PasswordChangeEnded, 6}},
+         Outcome::PasswordRefused},
+        {"password change repeated", change, {0x01}, 0, {}, true, std::nullopt, Outcome::Done},
         {"password change at the limit",
          change,
          {0x01},
          3,
          {},
-         true,
          false,
-         {{SessionProgress::PasswordChangeEnded, 2}}},
+         {{SessionProgress::PasswordChangeEnded, 2}},
+         Outcome::Refused},
     };
     for (const RefusalCase& c : cases) {
         SCOPED_TRACE(c.name);
         SessionRig r;
         c.start(r);
         const Bytes first = r.channel.sent.back();
-        const std::uint32_t bit = r.session.pendingFlags;
-        r.session.retryCount = c.retryCount;
-        r.host.passwordEntries = c.passwordEntries;
-        if (c.dialogOpen) {
-            r.host.changeDialog = PasswordChangeTexts{"n", "o"};
+        const OperationKind kind = r.session.operation();
+        for (int i = 0; i < c.refusedBefore; ++i) {
+            r.deliver(0xA3, {{0x71, {0x01}}});
         }
+        ASSERT_EQ(r.session.retryCount(), c.refusedBefore);
+        r.host.passwordEntries = c.passwordEntries;
         r.host.posted.clear();
+        const std::size_t sentBefore = r.channel.sent.size();
         r.deliver(0xA3, {{0x71, c.status}});
         EXPECT_EQ(r.session.resultHex(), rig::hex(c.status));
-        EXPECT_EQ(r.channel.sent.size(), c.resent ? 2u : 1u);
+        EXPECT_EQ(r.channel.sent.size() - sentBefore, c.resent ? 1u : 0u);
         if (c.resent) {
-            EXPECT_EQ(r.session.pendingFlags, bit);
-            EXPECT_NE(r.session.timerId, 0u);
+            EXPECT_EQ(r.session.operation(), kind);
+            EXPECT_NE(r.session.timerId(), 0u);
+            EXPECT_TRUE(r.host.results.empty());
             if (c.passwordEntries.empty()) {
                 EXPECT_EQ(r.channel.sent.back(), first);
             }
         } else {
-            EXPECT_EQ(r.session.pendingFlags, 0u);
-            EXPECT_EQ(r.session.timerId, 0u);
+            EXPECT_EQ(r.session.operation(), OperationKind::None);
+            EXPECT_EQ(r.session.timerId(), 0u);
+            ASSERT_EQ(r.host.results.size(), 1u);
+            EXPECT_EQ(r.host.results[0].kind, kind);
+            EXPECT_EQ(r.host.results[0].outcome, c.outcome);
+            if (c.outcome == Outcome::Refused || c.outcome == Outcome::PasswordRefused) {
+                EXPECT_EQ(r.host.results[0].status, rig::hex(c.status));
+            }
         }
         if (c.posted) {
             EXPECT_EQ(r.host.posted, Posts{*c.posted});
         } else {
             EXPECT_EQ(r.host.posted.size(), 1u) << "only the re-send's own report";
         }
+        if (std::string(c.name) == "password change refused password") {
+            EXPECT_EQ(r.host.passwordQuestions, 0) << "the refused password is the one changed";
+        }
     }
-    // No pending bit: only the status text changes.
+    // No operation: only the status text changes.
     SessionRig r;
-    r.session.state = SessionState::Ready;
+    r.deliver(0xA1, {{0x13, {0x01}}});
+    r.forget();
+    ASSERT_EQ(r.session.state(), SessionState::Ready);
     r.deliver(0xA3, {{0x71, {0x01, 0x9E}}});
     EXPECT_EQ(r.session.resultHex(), "01 9E");
-    EXPECT_TRUE(r.channel.sent.empty() && r.host.posted.empty() && r.host.queries.empty());
+    EXPECT_TRUE(r.channel.sent.empty() && r.host.posted.empty());
+    EXPECT_EQ(r.host.passwordQuestions, 0);
     r.deliver(0xA3, {});
     EXPECT_EQ(r.session.resultHex(), "");
 }
 
-// Access denied: the password question, then the repetition with the password entered.
+// Access denied: the password question, then the repetition with the password entered. The
+// operation waits for the answer with no timer running.
 TEST(DeviceSessionDispatch, PasswordQuestion) {
     TempDir dir;
     struct QuestionCase {
         const char* name;
         std::function<void(SessionRig&)> start;
         SessionProgress code;
-        SessionState stateAfterCancel;
+        OperationKind kind;
     };
     const QuestionCase cases[] = {
-        {"config read", [](auto& r) { r.session.requestConfigRead(false); },
-         SessionProgress::ConfigReadEnded, SessionState::Ready},
-        {"config write",
-         [](auto& r) {
-             ConfigImage image{};
-             r.session.requestConfigWrite(&image, false);
-         },
-         SessionProgress::ConfigWriteEnded, SessionState::Ready},
+        {"config read", [](auto& r) { r.session.requestConfigRead(); },
+         SessionProgress::ConfigReadEnded, OperationKind::ConfigRead},
+        {"config write", [](auto& r) { r.session.requestConfigWrite(ConfigImage{}); },
+         SessionProgress::ConfigWriteEnded, OperationKind::ConfigWrite},
         {"monitor command", [](auto& r) { r.session.requestMonitorText("x"); },
-         SessionProgress::MonitorEnded, SessionState::Ready},
+         SessionProgress::MonitorEnded, OperationKind::MonitorCommand},
         {"flash start", [](auto& r) { r.session.startFlashLoading("/nonexistent/fw.bin"); },
-         SessionProgress::FlashLoadEnded, SessionState::Ready},
+         SessionProgress::FlashLoadEnded, OperationKind::FlashLoading},
         {"flash read start",
          [&](auto& r) { r.session.startFlashDownloading(dir.file("image.bin")); },
-         SessionProgress::FlashReadEnded, SessionState::Ready},
+         SessionProgress::FlashReadEnded, OperationKind::FlashDownloading},
         {"reset", [](auto& r) { r.session.requestReset(); }, SessionProgress::ResetSent,
-         SessionState::Ready},
+         OperationKind::Reset},
     };
     for (const QuestionCase& c : cases) {
         for (int retries : {0, 3}) {
             SCOPED_TRACE(std::string(c.name) + " retries " + std::to_string(retries));
+            // While the question is open: no timer, nothing sent, answers of earlier copies
+            // change nothing.
+            SessionRig w;
+            w.host.answerPasswords = false;
+            c.start(w);
+            for (int i = 0; i < retries; ++i) {
+                w.deliver(0xA3, {{0x71, {0x01}}});
+            }
+            const std::size_t sentBefore = w.channel.sent.size();
+            w.deliver(0xA3, {{0x71, {0x9E}}});
+            EXPECT_EQ(w.host.passwordQuestions, 1);
+            EXPECT_TRUE(w.session.waitingForPassword());
+            EXPECT_EQ(w.session.timerId(), 0u);
+            w.deliver(0xA3, {{0x71, {0x01}}});
+            w.clock.advance(60000);
+            EXPECT_EQ(w.channel.sent.size(), sentBefore);
+            EXPECT_EQ(w.session.operation(), c.kind);
+            EXPECT_TRUE(w.host.results.empty());
+
             // Cancelled.
             SessionRig r;
             c.start(r);
-            r.session.retryCount = retries;
+            for (int i = 0; i < retries; ++i) {
+                r.deliver(0xA3, {{0x71, {0x01}}});
+            }
+            const std::size_t sent = r.channel.sent.size();
             r.deliver(0xA3, {{0x71, {0x9E}}});
-            EXPECT_EQ(r.host.queries.back(), SessionQuery::AskPassword);
+            EXPECT_EQ(r.host.passwordQuestions, 1);
             EXPECT_EQ(r.host.last(), std::make_pair(c.code, 5));
-            EXPECT_EQ(r.channel.sent.size(), 1u);
-            EXPECT_EQ(r.session.state, c.stateAfterCancel);
-            EXPECT_EQ(r.session.pendingFlags, 0u);
-            EXPECT_EQ(r.session.timerId, 0u);
+            EXPECT_EQ(r.channel.sent.size(), sent);
+            EXPECT_EQ(r.session.state(), SessionState::Ready);
+            EXPECT_EQ(r.session.timerId(), 0u);
             EXPECT_EQ(r.session.operation(), OperationKind::None);
+            ASSERT_EQ(r.host.results.size(), 1u);
+            EXPECT_EQ(r.host.results[0].outcome, Outcome::PasswordCancelled);
 
             // Entered: one more attempt, with the new password, even at the limit.
             SessionRig e;
             e.host.passwordEntries = {"secret"};
             c.start(e);
-            e.session.retryCount = retries;
+            for (int i = 0; i < retries; ++i) {
+                e.deliver(0xA3, {{0x71, {0x01}}});
+            }
+            const std::size_t before = e.channel.sent.size();
             e.deliver(0xA3, {{0x71, {0x9E}}});
-            ASSERT_EQ(e.channel.sent.size(), 2u);
+            ASSERT_EQ(e.channel.sent.size(), before + 1);
             ProtocolFrame again;
-            std::copy(e.channel.sent[1].begin(), e.channel.sent[1].end(), again.bytes.begin());
+            std::copy(e.channel.sent.back().begin(), e.channel.sent.back().end(),
+                      again.bytes.begin());
             const auto password = frameFindField(again, 0x88);
             ASSERT_TRUE(password);
             EXPECT_EQ(Bytes(password->value.begin(), password->value.end()),
                       (Bytes{'s', 'e', 'c', 'r', 'e', 't', 0}));
-            EXPECT_EQ(e.session.retryCount, retries == 3 ? 3 : 1);
-            EXPECT_NE(e.session.timerId, 0u);
+            EXPECT_EQ(e.session.retryCount(), retries == 3 ? 3 : 1);
+            EXPECT_NE(e.session.timerId(), 0u);
+            EXPECT_EQ(e.session.accessPassword(), "secret");
         }
     }
 }

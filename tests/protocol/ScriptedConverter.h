@@ -30,6 +30,8 @@ public:
     rig::Bytes flashImage;                      // served to FLASH downloading
     std::map<std::uint32_t, rig::Bytes> chunks; // firmware received, by offset
     bool includeBlockAddress = true;
+    // After answering a reset the converter restarts: its application code announces itself.
+    bool restartsAfterReset = true;
 
     int answered = 0;
 
@@ -64,11 +66,18 @@ private:
         if (!answer) {
             return;
         }
+        const bool restarts = restartsAfterReset && has(request, vandrel::tag::Reset);
         auto shared = std::make_shared<vandrel::FramePtr>(std::move(answer));
         rig_.clock.after(delayMs, [this, shared] {
             ++answered;
             rig_.deliver(std::move(*shared));
         });
+        if (restarts) {
+            rig_.clock.after(delayMs + 100, [this] {
+                rig_.deliver(
+                    rig::makeFrame(vandrel::kFrameTypeEvent, {{vandrel::tag::RestartCode, {1}}}));
+            });
+        }
     }
 
     static bool has(const vandrel::ProtocolFrame& f, std::uint8_t t) {

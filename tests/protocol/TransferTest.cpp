@@ -26,6 +26,17 @@ Bytes patterned(std::size_t n, int seed) {
     return b;
 }
 
+// The configuration of the last read that completed.
+ConfigImage lastRead(const rig::Host& host) {
+    for (auto it = host.results.rbegin(); it != host.results.rend(); ++it) {
+        if (it->kind == OperationKind::ConfigRead && it->config) {
+            return *it->config;
+        }
+    }
+    ADD_FAILURE() << "no read completed";
+    return ConfigImage{};
+}
+
 std::vector<int> progressOf(const rig::Host& host, SessionProgress code) {
     std::vector<int> values;
     for (const auto& [c, v] : host.posted) {
@@ -42,19 +53,27 @@ TEST(ConfigTransfer, ReadsFivePacketsAndSwapsTheTag) {
     conv.configMemory = patterned(640, 3);
     conv.configMemory[0] = 0x18; // tag 0x1862, most significant byte first on the wire
     conv.configMemory[1] = 0x62;
-    ASSERT_TRUE(r.session.requestConfigRead(false));
+    ASSERT_TRUE(r.session.requestConfigRead());
     r.clock.runUntilIdle();
 
     Bytes expected = conv.configMemory;
     std::swap(expected[0], expected[1]);
-    EXPECT_EQ(Bytes(r.session.configImage().begin(), r.session.configImage().end()), expected);
+    const ConfigImage read = lastRead(r.host);
+    EXPECT_EQ(Bytes(read.begin(), read.end()), expected);
     EXPECT_EQ(progressOf(r.host, SessionProgress::ConfigReadSent), std::vector<int>(5, 0));
     EXPECT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
     // The system information follows at once.
     EXPECT_EQ(r.host.count(SessionProgress::SystemInfoEnded, 1), 1);
     EXPECT_EQ(r.session.firmwareVersion(), "FW2");
-    EXPECT_EQ(r.session.state, SessionState::Ready);
+    EXPECT_EQ(r.session.state(), SessionState::Ready);
     EXPECT_EQ(r.session.operation(), OperationKind::None);
+    // One result: the configuration and the system information beside it.
+    ASSERT_EQ(r.host.results.size(), 1u);
+    EXPECT_EQ(r.host.results[0].outcome, Outcome::Done);
+    ASSERT_TRUE(r.host.results[0].systemInfo);
+    EXPECT_EQ(r.host.results[0].systemInfo->firmwareVersion, "FW2");
+    EXPECT_EQ(r.host.results[0].systemInfo->loaderVersion, "L1");
+    EXPECT_EQ(r.host.results[0].systemInfo->partition, 1);
     for (int p = 0; p < 5; ++p) {
         EXPECT_NE(std::find(r.trace.lines.begin(), r.trace.lines.end(),
                             "Read configuration data (packet:" + std::to_string(p) + ")"),
@@ -71,22 +90,29 @@ TEST(ConfigTransfer, WritesFivePacketsAndSwapsTheTag) {
     record[1] = 0x18;
     ConfigImage image;
     std::copy(record.begin(), record.end(), image.begin());
-    ASSERT_TRUE(r.session.requestConfigWrite(&image, false));
+    ASSERT_TRUE(r.session.requestConfigWrite(image));
     r.clock.runUntilIdle();
 
     Bytes wire = record;
     std::swap(wire[0], wire[1]);
     EXPECT_EQ(conv.configMemory, wire);
     EXPECT_EQ(progressOf(r.host, SessionProgress::ConfigWriteSent), std::vector<int>(5, 0));
-    EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::ConfigWriteEnded, 1));
-    EXPECT_EQ(r.session.state, SessionState::Ready);
-    EXPECT_EQ(r.channel.sent.size(), 5u) << "nothing follows the write from the engine";
+    EXPECT_EQ(r.host.count(SessionProgress::ConfigWriteEnded, 1), 1);
+    EXPECT_EQ(r.session.state(), SessionState::Ready);
+    // The reset follows the last packet; the write ends once the converter is back.
+    ASSERT_EQ(r.channel.sent.size(), 7u) << "five packets, the reset, the restart's reply";
+    EXPECT_EQ(rig::hex(r.channel.sent[5]), "A1 05 81 00 88 01 00 50");
+    EXPECT_EQ(rig::hex(r.channel.sent[6]), "A2 03 14 01 01 45");
+    ASSERT_EQ(r.host.results.size(), 1u);
+    EXPECT_EQ(r.host.results[0].outcome, Outcome::Done);
+    EXPECT_TRUE(r.host.results[0].written);
+    EXPECT_EQ(r.host.results[0].readBack, ReadBack::NotAsked);
 }
 
 TEST(ConfigTransfer, ShortPacketAndRefusals) {
     // A short read answer is stored as 128 bytes, the missing part zero.
     SessionRig r;
-    r.session.requestConfigRead(false);
+    r.session.requestConfigRead();
     r.deliver(0xA2, {{0x42, Bytes(128, 0xEE)}});
     r.deliver(0xA2, {{0x42, {1, 2, 3}}});
     EXPECT_EQ(r.session.packetNumber(), 2);
@@ -94,7 +120,8 @@ TEST(ConfigTransfer, ShortPacketAndRefusals) {
         r.deliver(0xA2, {{0x42, Bytes(128, 0xEE)}});
     }
     ASSERT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
-    const ConfigImage read = r.session.configImage();
+    r.deliver(0xA2, {{0x15, {'F'}}});
+    const ConfigImage read = lastRead(r.host);
     EXPECT_EQ(read[128], 1);
     EXPECT_EQ(read[130], 3);
     EXPECT_EQ(read[131], 0);
@@ -102,20 +129,22 @@ TEST(ConfigTransfer, ShortPacketAndRefusals) {
     EXPECT_EQ(read[256], 0xEE);
 
     // A read that fails half-way leaves the configuration read before as it was.
-    r.session.requestConfigRead(false);
+    r.session.requestConfigRead();
     r.deliver(0xA2, {{0x42, Bytes(128, 0x11)}});
     for (int i = 0; i < 4; ++i) {
         r.deliver(0xA3, {{0x71, {0x01}}});
     }
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::ConfigReadEnded, 2));
-    EXPECT_EQ(r.session.configImage(), read);
+    ASSERT_TRUE(r.host.lastResult());
+    EXPECT_EQ(r.host.lastResult()->outcome, Outcome::Refused);
+    EXPECT_FALSE(r.host.lastResult()->config) << "no half-read configuration comes back";
+    EXPECT_EQ(lastRead(r.host), read);
 
     // Refused three more times: the fourth refusal fails with the status text.
     for (bool writing : {false, true}) {
         SCOPED_TRACE(writing);
         SessionRig f;
-        ConfigImage image{};
-        writing ? f.session.requestConfigWrite(&image, false) : f.session.requestConfigRead(false);
+        writing ? f.session.requestConfigWrite(ConfigImage{}) : f.session.requestConfigRead();
         for (int i = 0; i < 4; ++i) {
             f.deliver(0xA3, {{0x71, {0x01, 0x55}}});
         }
@@ -124,15 +153,15 @@ TEST(ConfigTransfer, ShortPacketAndRefusals) {
         EXPECT_EQ(f.host.last(), std::make_pair(writing ? SessionProgress::ConfigWriteEnded
                                                         : SessionProgress::ConfigReadEnded,
                                                 2));
-        EXPECT_EQ(f.session.state, SessionState::Ready);
+        EXPECT_EQ(f.session.state(), SessionState::Ready);
         EXPECT_EQ(f.session.operation(), OperationKind::None);
-        EXPECT_EQ(f.session.timerId, 0u);
+        EXPECT_EQ(f.session.timerId(), 0u);
         // Answers of the other transfer, and stray frames, are ignored.
-        f.session.requestConfigRead(false);
+        f.session.requestConfigRead();
         f.deliver(0xA2, {{0x41, {}}});
         f.deliver(0xA1, {{0x42, Bytes(128)}});
         EXPECT_EQ(f.session.packetNumber(), 0);
-        EXPECT_NE(f.session.timerId, 0u);
+        EXPECT_NE(f.session.timerId(), 0u);
     }
 }
 
@@ -155,7 +184,7 @@ TEST(Transfers, StaleAnswersChangeNothing) {
     const StaleCase cases[] = {
         {"configuration read",
          [](auto& r, auto&) {
-             r.session.requestConfigRead(false);
+             r.session.requestConfigRead();
              r.deliver(0xA2, {{0x42, Bytes(128, 1)}, {0x46, {0x03, 0x80, 0x00}}});
          },
          {{0x42, Bytes(128, 9)}, {0x46, {0x03, 0x80, 0x00}}},
@@ -163,8 +192,7 @@ TEST(Transfers, StaleAnswersChangeNothing) {
          {{0x42, Bytes(128, 2)}, {0x46, {0x03, 0x80, 0x80}}}},
         {"configuration write",
          [](auto& r, auto&) {
-             const ConfigImage image{};
-             r.session.requestConfigWrite(&image, false);
+             r.session.requestConfigWrite(ConfigImage{});
              r.deliver(0xA2, {{0x41, {}}, {0x46, {0x03, 0x80, 0x00}}});
          },
          {{0x41, {}}, {0x46, {0x03, 0x80, 0x00}}},
@@ -198,7 +226,7 @@ TEST(Transfers, StaleAnswersChangeNothing) {
         r.clock.advance(400);
         const std::size_t sent = r.channel.sent.size();
         const std::size_t posted = r.host.posted.size();
-        const TimerId timer = r.session.timerId;
+        const TimerId timer = r.session.timerId();
         const std::int32_t packet = r.session.packetNumber();
         const std::int32_t offset = r.session.flashOffset();
         const std::uintmax_t imageSize = std::filesystem::exists(dir.file("image.bin"))
@@ -214,7 +242,7 @@ TEST(Transfers, StaleAnswersChangeNothing) {
         EXPECT_EQ(r.trace.lines.back(), c.line);
         EXPECT_EQ(r.channel.sent.size(), sent) << "no next request";
         EXPECT_EQ(r.host.posted.size(), posted);
-        EXPECT_EQ(r.session.timerId, timer) << "the timer keeps running";
+        EXPECT_EQ(r.session.timerId(), timer) << "the timer keeps running";
         EXPECT_EQ(r.timeout(), 600);
         EXPECT_EQ(r.session.packetNumber(), packet);
         EXPECT_EQ(r.session.flashOffset(), offset);
@@ -232,7 +260,7 @@ TEST(Transfers, StaleAnswersChangeNothing) {
     }
     // Nothing of the stale read answer reached the image.
     SessionRig r;
-    r.session.requestConfigRead(false);
+    r.session.requestConfigRead();
     r.deliver(0xA2, {{0x42, Bytes(128, 1)}, {0x46, {0x03, 0x80, 0x00}}});
     r.deliver(0xA2, {{0x42, Bytes(128, 9)}, {0x46, {0x03, 0x80, 0x00}}});
     for (std::uint8_t packet = 1; packet < 5; ++packet) {
@@ -242,8 +270,10 @@ TEST(Transfers, StaleAnswersChangeNothing) {
                            static_cast<std::uint8_t>(packet % 2 ? 0x80 : 0)}}});
     }
     ASSERT_EQ(r.host.count(SessionProgress::ConfigReadEnded, 1), 1);
+    r.deliver(0xA2, {{0x15, {'F'}}});
+    const ConfigImage read = lastRead(r.host);
     for (std::size_t packet = 0; packet < 5; ++packet) {
-        EXPECT_EQ(r.session.configImage()[packet * 128 + 5], packet + 1) << packet;
+        EXPECT_EQ(read[packet * 128 + 5], packet + 1) << packet;
     }
 }
 
@@ -300,7 +330,7 @@ TEST(FlashLoading, UserStartedLoadsTheWholeFile) {
     EXPECT_EQ(progressOf(r.host, SessionProgress::FlashStartSent), (std::vector<int>{0, 0}));
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 1));
     EXPECT_EQ(r.trace.lines.back(), "Stop FLASH loading");
-    EXPECT_EQ(r.session.state, SessionState::Ready);
+    EXPECT_EQ(r.session.state(), SessionState::Ready);
     EXPECT_EQ(r.session.operation(), OperationKind::None);
     EXPECT_EQ(r.session.flashTotal(), 0);
     EXPECT_TRUE(std::filesystem::exists(dir.file("fw.bin"))) << "the firmware file stays";
@@ -323,8 +353,8 @@ TEST(FlashLoading, ConverterStartedWaitsForTheHostsFile) {
         EXPECT_TRUE(r.session.awaitingFirmware());
         if (acceptedFirst) {
             r.clock.runUntilIdle();
-            EXPECT_EQ(r.session.state, SessionState::FlashLoading);
-            EXPECT_EQ(r.session.timerId, 0u);
+            EXPECT_EQ(r.session.state(), SessionState::FlashLoading);
+            EXPECT_EQ(r.session.timerId(), 0u);
             EXPECT_TRUE(conv.chunks.empty());
             EXPECT_TRUE(r.session.awaitingFirmware());
         }
@@ -353,7 +383,7 @@ TEST(FlashLoading, ConverterStartedWaitsForTheHostsFile) {
     EXPECT_TRUE(conv.chunks.empty());
     const std::size_t sent = r.channel.sent.size();
     r.session.declineFirmware();
-    r.session.cancelFlashLoading();
+    r.session.cancel();
     EXPECT_EQ(r.channel.sent.size(), sent) << "nothing left to cancel";
 }
 
@@ -398,17 +428,18 @@ TEST(FlashLoading, CancelIgnoresChunkAcknowledgements) {
     SessionRig r;
     r.session.startFlashLoading(dir.file("fw.bin"));
     r.deliver(0xA2, {{0x21, {}}});
-    r.session.cancelFlashLoading();
+    r.session.cancel();
     const std::size_t sent = r.channel.sent.size();
     r.deliver(0xA2, {{0x26, {0, 0, 0}}});
     EXPECT_EQ(r.channel.sent.size(), sent);
-    EXPECT_NE(r.session.timerId, 0u);
+    EXPECT_NE(r.session.timerId(), 0u);
     r.deliver(0xA2, {{0x27, {}}});
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 4));
-    EXPECT_EQ(r.session.pendingFlags, 0u);
-    EXPECT_EQ(r.session.state, SessionState::Ready);
+    EXPECT_EQ(r.session.state(), SessionState::Ready);
     EXPECT_EQ(r.session.operation(), OperationKind::None);
-    EXPECT_EQ(r.session.timerId, 0u);
+    EXPECT_EQ(r.session.timerId(), 0u);
+    ASSERT_TRUE(r.host.lastResult());
+    EXPECT_EQ(r.host.lastResult()->outcome, Outcome::Cancelled);
 }
 
 TEST(FlashLoading, RefusalsRepeatTheOutstandingStep) {
@@ -418,7 +449,7 @@ TEST(FlashLoading, RefusalsRepeatTheOutstandingStep) {
         const char* repeated;
     };
     const RefusalCase cases[] = {
-        {"cancel", [](auto& r) { r.session.cancelFlashLoading(); }, "A1 02 27 00 36"},
+        {"cancel", [](auto& r) { r.session.cancel(); }, "A1 02 27 00 36"},
         {"stop",
          [](auto& r) {
              r.deliver(0xA2, {{0x26, {0, 0, 0}}});
@@ -440,15 +471,14 @@ TEST(FlashLoading, RefusalsRepeatTheOutstandingStep) {
         for (int i = 1; i <= 3; ++i) {
             r.deliver(0xA3, {{0x71, {0x42}}});
             EXPECT_EQ(r.lastSent(), c.repeated);
-            EXPECT_EQ(r.session.retryCount, i);
+            EXPECT_EQ(r.session.retryCount(), i);
         }
-        EXPECT_TRUE(r.host.queries.empty() || r.host.queries.back() != SessionQuery::AskPassword);
         r.deliver(0xA3, {{0x71, {0x9E}}});
+        EXPECT_EQ(r.host.passwordQuestions, 0) << "chunks, stop and cancel carry no password";
         EXPECT_EQ(r.channel.sent.size(), first + 3);
         EXPECT_EQ(r.session.resultHex(), "9E");
         EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::FlashLoadEnded, 2));
-        EXPECT_EQ(r.session.state, SessionState::Ready);
-        EXPECT_EQ(r.session.pendingFlags, 0u);
+        EXPECT_EQ(r.session.state(), SessionState::Ready);
         EXPECT_EQ(r.session.operation(), OperationKind::None);
     }
 }
@@ -463,6 +493,21 @@ struct Download {
     bool start() {
         return r.session.startFlashDownloading(image) == DeviceSession::DownloadStart::Started;
     }
+    // The files in the image's folder, the staged image included.
+    std::size_t filesBeside() const {
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()));
+    }
+    // The staged image: the one file in the folder that is not the target.
+    Bytes staged() const {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            if (entry.path() != std::filesystem::path(image)) {
+                return testfiles::read(entry.path().string());
+            }
+        }
+        return {};
+    }
 };
 
 TEST(FlashDownloading, ImageFileEqualsTheConvertersFlash) {
@@ -473,12 +518,17 @@ TEST(FlashDownloading, ImageFileEqualsTheConvertersFlash) {
         std::fill(withErased.begin(), withErased.begin() + std::min<std::size_t>(128, flash.size()),
                   0xFF); // a uniform block travels as one byte
         Download d(withErased);
-        testfiles::write(d.image, Bytes(10, 1)); // chosen files start empty
+        testfiles::write(d.image, Bytes(10, 1)); // replaced as a whole
         ASSERT_TRUE(d.start());
         d.r.clock.runUntilIdle();
         EXPECT_EQ(testfiles::read(d.image), withErased);
+        EXPECT_EQ(d.filesBeside(), 1u) << "nothing staged is left";
         EXPECT_EQ(d.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 1));
-        EXPECT_EQ(d.r.session.pendingFlags, 0u);
+        EXPECT_EQ(d.r.session.operation(), OperationKind::None);
+        ASSERT_TRUE(d.r.host.lastResult());
+        EXPECT_EQ(d.r.host.lastResult()->outcome, Outcome::Done);
+        EXPECT_EQ(d.r.host.lastResult()->file, d.image);
+        EXPECT_EQ(d.r.host.lastResult()->percent, 100);
         EXPECT_EQ(progressOf(d.r.host, SessionProgress::FlashReadStartSent),
                   (std::vector<int>{0, 0}));
         const std::vector<int> percents =
@@ -498,20 +548,24 @@ TEST(FlashDownloading, BlocksOutOfPlaceOrMalformed) {
 
     // Another address: not written, and nothing is asked; the time-out asks again.
     d.r.deliver(0xA2, {{0x42, Bytes(128, 7)}, {0x46, {0x00, 0x01, 0x00}}});
-    EXPECT_EQ(testfiles::read(d.image).size(), 0u);
+    EXPECT_EQ(d.staged().size(), 0u);
     EXPECT_EQ(d.r.channel.sent.size(), 2u);
     d.r.clock.advance(1000);
     EXPECT_EQ(d.r.channel.sent.size(), 3u);
     EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 00 CD");
     // A block without data leaves no hole: nothing is written, and the time-out asks again.
     d.r.deliver(0xA2, {{0x42, {}}, {0x46, {0x00, 0x00, 0x00}}});
-    EXPECT_EQ(testfiles::read(d.image).size(), 0u);
+    EXPECT_EQ(d.staged().size(), 0u);
     EXPECT_EQ(d.r.session.flashOffset(), 0);
     d.r.clock.advance(1000);
     EXPECT_EQ(d.r.channel.sent.size(), 4u);
     EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 00 CD");
-    // One byte stands for 128 copies; no address means the block asked for.
+    // One byte stands for 128 copies; no address means the block asked for. Its other copies
+    // got no answer: one time-out passes before the next block is asked for.
     d.r.deliver(0xA2, {{0x42, {0xFF}}});
+    EXPECT_EQ(d.r.channel.sent.size(), 4u);
+    d.r.clock.advance(1000);
+    EXPECT_EQ(d.r.lastSent(), "A1 07 42 00 46 03 00 00 80 4D");
     // A short block is padded as erased FLASH, a long one cut, so every block fills 128 bytes.
     d.r.deliver(0xA2, {{0x42, {1, 2, 3}}, {0x46, {0x00, 0x00, 0x80}}});
     d.r.deliver(0xA2, {{0x42, Bytes(200, 9)}, {0x46, {0x00, 0x01, 0x00}}});
@@ -550,38 +604,44 @@ TEST(FlashDownloading, ImageSizeZeroReadsOneBlock) {
     EXPECT_EQ(d.r.channel.sent.size(), 2u);
 }
 
-TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
+// Whatever ends a download before the last block leaves the file that was there byte for byte,
+// and nothing staged beside it.
+TEST(FlashDownloading, EndingsLeaveAnExistingFileAsItWas) {
     struct EndCase {
         const char* name;
         std::function<void(Download&)> end;
-        bool fileStays;
         std::optional<std::pair<SessionProgress, int>> posted;
+        Outcome outcome;
     };
     const EndCase cases[] = {
-        {"user cancel", [](Download& d) { d.r.session.stopFlashDownloading(); }, false,
-         std::nullopt},
+        {"user cancel", [](Download& d) { d.r.session.cancel(); }, std::nullopt,
+         Outcome::Cancelled},
         {"refused four times",
          [](Download& d) {
              for (int i = 0; i < 4; ++i) {
                  d.r.deliver(0xA3, {{0x71, {0x01}}});
              }
          },
-         false,
-         {{SessionProgress::FlashReadEnded, 2}}},
+         {{SessionProgress::FlashReadEnded, 2}},
+         Outcome::Refused},
         {"timer gives up",
          [](Download& d) { d.r.clock.advance(4000); },
-         false,
-         {{SessionProgress::GaveUp, 0}}},
+         {{SessionProgress::GaveUp, 0}},
+         Outcome::GaveUp},
         {"converter restarts",
          [](Download& d) {
              d.r.deliver(0xA1, {{0x13, {0x03}}});
          },
-         false,
-         {{SessionProgress::RestartCode, 0}}},
+         {{SessionProgress::RestartCode, 0}},
+         Outcome::CutShortByRestart},
+        {"port lost", [](Download& d) { d.r.session.onLinkLost(); }, std::nullopt,
+         Outcome::LinkLost},
     };
+    const Bytes before(77, 0x42);
     for (const EndCase& c : cases) {
         SCOPED_TRACE(c.name);
         Download p(patterned(1024, 5));
+        testfiles::write(p.image, before);
         p.conv.custom = [&](const ProtocolFrame& f) -> FramePtr {
             const auto a = frameFindField(f, 0x46);
             if (a && fieldAddress24(*a) >= 256) {
@@ -591,35 +651,40 @@ TEST(FlashDownloading, EndingsThatDeleteOrKeepThePartialImage) {
         };
         p.start();
         p.r.clock.advance(100);
-        ASSERT_EQ(testfiles::read(p.image).size(), 384u);
+        ASSERT_EQ(p.staged().size(), 384u) << "three blocks are staged";
+        EXPECT_EQ(testfiles::read(p.image), before) << "the target waits for the whole image";
         const std::size_t sent = p.r.channel.sent.size();
         p.r.host.posted.clear();
         c.end(p);
-        EXPECT_EQ(std::filesystem::exists(p.image), c.fileStays);
-        EXPECT_EQ(p.r.session.pendingFlags, 0u);
-        EXPECT_EQ(p.r.session.timerId, 0u);
+        EXPECT_EQ(testfiles::read(p.image), before);
+        EXPECT_EQ(p.filesBeside(), 1u) << "nothing staged is left";
+        EXPECT_EQ(p.r.session.timerId(), 0u);
         EXPECT_EQ(p.r.session.operation(), OperationKind::None);
+        ASSERT_TRUE(p.r.host.lastResult());
+        EXPECT_EQ(p.r.host.lastResult()->outcome, c.outcome);
+        EXPECT_EQ(p.r.host.lastResult()->percent, 37) << "three blocks of eight";
         if (c.posted) {
             EXPECT_EQ(p.r.host.last(), *c.posted);
         } else {
             EXPECT_TRUE(p.r.host.posted.empty());
-            EXPECT_EQ(p.r.channel.sent.size(), sent) << "a cancel sends nothing";
+            EXPECT_EQ(p.r.channel.sent.size(), sent) << "nothing is sent";
         }
     }
 
-    // A cancelled password question keeps the (empty) file.
+    // A cancelled password question: no file appears where there was none.
     Download q(Bytes(256, 1));
     q.conv.silent = true;
     q.start();
     q.r.deliver(0xA3, {{0x71, {0x9E}}});
     EXPECT_EQ(q.r.host.last(), std::make_pair(SessionProgress::FlashReadEnded, 5));
-    EXPECT_TRUE(std::filesystem::exists(q.image));
+    EXPECT_FALSE(std::filesystem::exists(q.image));
+    EXPECT_EQ(q.filesBeside(), 0u);
 }
 
 // The disk fills up half-way: the download ends as failed, not done, and the partial image goes.
 TEST(FlashDownloading, ImageFileThatCannotBeWrittenEndsAsFailed) {
     Download d(patterned(1024, 3));
-    d.r.session.state = SessionState::Ready;
+    d.r.deliver(0xA1, {{0x13, {0x01}}});
     d.r.deliver(0xA3, {{0x71, {0x33}}}); // a status from before
     ASSERT_EQ(d.r.session.resultHex(), "33");
     bool started = false;
@@ -636,12 +701,15 @@ TEST(FlashDownloading, ImageFileThatCannotBeWrittenEndsAsFailed) {
     EXPECT_EQ(d.r.trace.lines.back(), "Image file write failed!");
     EXPECT_EQ(d.r.session.resultHex(), "") << "no status: the failure is not the converter's";
     EXPECT_FALSE(std::filesystem::exists(d.image));
-    EXPECT_EQ(d.r.channel.sent.size(), 4u) << "the start and three blocks; nothing after";
+    EXPECT_EQ(d.filesBeside(), 0u) << "nothing staged is left";
+    EXPECT_EQ(d.r.channel.sent.size(), 5u) << "the restart's reply, the start, three blocks";
     EXPECT_EQ(d.r.session.operation(), OperationKind::None);
-    EXPECT_EQ(d.r.session.timerId, 0u);
+    EXPECT_EQ(d.r.session.timerId(), 0u);
+    ASSERT_TRUE(d.r.host.lastResult());
+    EXPECT_EQ(d.r.host.lastResult()->outcome, Outcome::FileError);
 }
 
-TEST(FlashDownloading, AnotherOperationForgetsAnUnfinishedDownload) {
+TEST(FlashDownloading, AnotherOperationEndsAnUnfinishedDownload) {
     TempDir dir;
     const std::string firmware = dir.file("fw.bin");
     testfiles::write(firmware, testfiles::firmware(300));
@@ -650,14 +718,18 @@ TEST(FlashDownloading, AnotherOperationForgetsAnUnfinishedDownload) {
     r.deliver(0xA2, {{0x24, {0, 0x03, 0x80}}});
     r.deliver(0xA2, {{0x42, {1}}});
     r.session.startFlashLoading(firmware);
-    EXPECT_EQ(r.session.pendingFlags & (pending::FlashReadStart | pending::FlashReadData), 0u);
+    ASSERT_EQ(r.host.results.size(), 1u);
+    EXPECT_EQ(r.host.results[0].kind, OperationKind::FlashDownloading);
+    EXPECT_EQ(r.host.results[0].outcome, Outcome::Replaced);
     EXPECT_EQ(r.session.operation(), OperationKind::FlashLoading);
-    r.session.stopFlashDownloading(); // nothing to stop any more
     r.clock.advance(4 * 15000);
     EXPECT_EQ(r.host.last(), std::make_pair(SessionProgress::GaveUp, 0));
     EXPECT_TRUE(std::filesystem::exists(firmware)) << "a give-up never deletes the firmware";
-    EXPECT_EQ(testfiles::read(dir.file("image.bin")), Bytes(128, 1))
-        << "the image is left to whoever chose it";
+    EXPECT_FALSE(std::filesystem::exists(dir.file("image.bin"))) << "no half image";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "nothing staged is left";
 }
 
 } // namespace

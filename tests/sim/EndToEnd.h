@@ -29,13 +29,16 @@ public:
         model.setOutputHandler(
             [this](std::span<const std::uint8_t> bytes) { hostAssembler_.feed(bytes); });
         host.session = &session;
-        session.notifyWindow = &host;
-        session.monitorPane = &pane;
-        session.channel = this;
-        session.timers = &clock;
+        host.clock = &clock;
+        SessionLinks links;
+        links.host = &host;
+        links.monitor = &pane;
+        links.channel = this;
+        links.timers = &clock;
         if (std::getenv("VANDREL_E2E_TRACE") != nullptr) {
-            session.trace = &trace;
+            links.trace = &trace;
         }
+        session.connect(links);
     }
 
     bool postFrame(FramePtr frame) override {
@@ -77,6 +80,23 @@ public:
             limitMs);
         return found;
     }
+    // The next result of an operation of `kind` not yet consumed; none when none comes in time.
+    std::optional<OperationResult> ended(OperationKind kind, std::int64_t limitMs = 120000) {
+        std::optional<OperationResult> found;
+        runUntil(
+            [&] {
+                for (std::size_t i = resultsConsumed_; i < host.results.size(); ++i) {
+                    if (host.results[i].kind == kind) {
+                        found = host.results[i];
+                        resultsConsumed_ = i + 1;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            limitMs);
+        return found;
+    }
     int reports(SessionProgress code) const {
         return static_cast<int>(std::count_if(host.posted.begin(), host.posted.end(),
                                               [code](const auto& p) { return p.first == code; }));
@@ -84,7 +104,9 @@ public:
 
     // Until the converter runs its code undisturbed and the engine waits for nothing.
     bool settle() {
-        return runUntil([this] { return model.running() && session.timerId == 0; });
+        return runUntil([this] {
+            return model.running() && session.timerId() == 0 && clock.nextDue() == std::nullopt;
+        });
     }
 
     // Frames the engine sent, in order.
@@ -146,6 +168,7 @@ private:
     FrameAssembler hostAssembler_;
     std::deque<ReceivedFrame> inbox_;
     std::size_t consumed_ = 0;
+    std::size_t resultsConsumed_ = 0;
 };
 
 } // namespace vandrel::sim::testing

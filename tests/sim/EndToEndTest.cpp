@@ -76,27 +76,41 @@ void PrintTo(const Flow& flow, std::ostream* out) {
     *out << flow.name;
 }
 
+// The configuration of the next read that ends; none when it fails.
+std::optional<vandrel::ConfigImage> readResult(EndToEnd& e) {
+    const std::optional<OperationResult> read = e.ended(OperationKind::ConfigRead);
+    if (!read || !read->config) {
+        return std::nullopt;
+    }
+    return *read->config;
+}
+
 void readConfiguration(EndToEnd& e, TempDir&, bool) {
-    ASSERT_TRUE(e.session.requestConfigRead(false));
+    ASSERT_TRUE(e.session.requestConfigRead());
     EXPECT_EQ(e.result(P::ConfigReadEnded), 1);
     EXPECT_EQ(e.result(P::SystemInfoEnded), 1);
-    EXPECT_EQ(e.session.configImage(), asRecord(e.model.configImage()));
+    EXPECT_EQ(readResult(e), asRecord(e.model.configImage()));
     EXPECT_EQ(e.session.firmwareVersion(), "2.14");
     EXPECT_EQ(e.session.loaderVersion(), "1.05");
     EXPECT_EQ(e.session.activePartition(), 1);
 }
 
+// The write resets the converter itself and ends once the application code is back.
 void writeThenReset(EndToEnd& e, TempDir&, bool badLine) {
     const vandrel::ConfigImage record = editedRecord();
-    ASSERT_TRUE(e.session.requestConfigWrite(&record, false));
+    ASSERT_TRUE(e.session.requestConfigWrite(record));
     EXPECT_EQ(e.result(P::ConfigWriteEnded), 1);
     EXPECT_EQ(asRecord(e.model.configImage()), record);
-
-    ASSERT_TRUE(e.session.requestReset());
+    EXPECT_EQ(e.result(P::ResetSent), 0);
     EXPECT_EQ(e.result(P::RestartLoader), 0);
     EXPECT_EQ(e.result(P::RestartCode), 0);
+    const std::optional<OperationResult> write = e.ended(OperationKind::ConfigWrite);
+    ASSERT_TRUE(write);
+    EXPECT_EQ(write->outcome, Outcome::Done);
+    EXPECT_TRUE(write->written);
+    EXPECT_EQ(write->readBack, ReadBack::NotAsked);
     ASSERT_TRUE(e.settle());
-    EXPECT_EQ(e.session.state, SessionState::Ready);
+    EXPECT_EQ(e.session.state(), SessionState::Ready);
     EXPECT_GE(e.model.framesReceived(RequestKind::LoaderAck), 1u);
     EXPECT_GE(e.model.framesReceived(RequestKind::CodeAck), 1u);
     if (!badLine) { // reported once while the loader runs, so a bad line may lose it
@@ -116,7 +130,7 @@ void flashLoadingByUser(EndToEnd& e, TempDir& dir, bool) {
     EXPECT_EQ(e.result(P::RestartCode), 0);
     ASSERT_TRUE(e.settle());
     EXPECT_EQ(e.session.firmwareVersion(), "3.00");
-    EXPECT_EQ(e.session.state, SessionState::Ready);
+    EXPECT_EQ(e.session.state(), SessionState::Ready);
 }
 
 void flashLoadingByConverter(EndToEnd& e, TempDir& dir, bool) {
@@ -127,7 +141,7 @@ void flashLoadingByConverter(EndToEnd& e, TempDir& dir, bool) {
     ASSERT_TRUE(e.session.requestReset());
     EXPECT_EQ(e.result(P::LoaderWaitsForFirmware), 0);
     // The session has asked to start loading; the user chooses the file meanwhile.
-    ASSERT_TRUE(e.runUntil([&] { return e.session.state == SessionState::FlashLoading; }));
+    ASSERT_TRUE(e.runUntil([&] { return e.session.state() == SessionState::FlashLoading; }));
     ASSERT_TRUE(e.session.supplyFirmware(path));
     EXPECT_EQ(e.result(P::FlashLoadEnded), 1);
     EXPECT_EQ(e.model.flashImage(), padded(firmware));
@@ -144,7 +158,7 @@ void flashLoadingCancelled(EndToEnd& e, TempDir& dir, bool) {
     writeFile(path, FlashStore::makeFirmwareImage(6000, "3.02"));
     ASSERT_TRUE(e.session.startFlashLoading(path));
     ASSERT_TRUE(e.runUntil([&] { return e.reports(P::FlashChunkSent) >= 4; }));
-    e.session.cancelFlashLoading();
+    e.session.cancel();
     EXPECT_EQ(e.result(P::FlashLoadEnded), result::Cancelled);
     EXPECT_FALSE(e.model.flashLoading());
     EXPECT_EQ(e.model.flashImage(), before);
@@ -163,8 +177,7 @@ void monitoring(EndToEnd& e, TempDir&, bool badLine) {
     ASSERT_TRUE(e.session.requestMonitor(true));
     EXPECT_EQ(e.result(P::MonitorEnded), 1);
     // What the pane sends as soon as monitoring runs: the check-box mask.
-    e.pane.command = "V=11\r\n";
-    ASSERT_TRUE(e.session.requestMonitorText(e.pane.command));
+    ASSERT_TRUE(e.session.requestMonitorText("V=11\r\n"));
     EXPECT_EQ(e.result(P::MonitorEnded), 1);
     EXPECT_EQ(e.model.monitorMask(), 0x11);
     e.run(6000);
@@ -186,19 +199,17 @@ void monitoring(EndToEnd& e, TempDir&, bool badLine) {
 
 void passwordChange(EndToEnd& e, TempDir&, bool) {
     e.model.setPassword("old");
-    e.session.accessPassword = "old";
-    e.host.changeDialog = PasswordChangeTexts{"new", "wrong"};
+    e.session.setAccessPassword("old");
     ASSERT_TRUE(e.session.requestPasswordChange("new", "wrong"));
     EXPECT_EQ(e.result(P::PasswordChangeEnded), result::PasswordRefused);
     EXPECT_EQ(e.model.password(), "old");
+    EXPECT_EQ(e.session.accessPassword(), "old");
 
-    e.host.changeDialog = PasswordChangeTexts{"new", "old"};
     ASSERT_TRUE(e.session.requestPasswordChange("new", "old"));
     EXPECT_EQ(e.result(P::PasswordChangeEnded), 1);
     EXPECT_EQ(e.model.password(), "new");
-    e.session.accessPassword = "new"; // the dialog closed with OK
+    EXPECT_EQ(e.session.accessPassword(), "new");
 
-    e.host.changeDialog = PasswordChangeTexts{"", "new"};
     ASSERT_TRUE(e.session.requestPasswordChange("", "new"));
     EXPECT_EQ(e.result(P::PasswordChangeEnded), 1);
     EXPECT_EQ(e.model.password(), "") << "back to no password";
@@ -208,15 +219,28 @@ void passwordChange(EndToEnd& e, TempDir&, bool) {
 void passwordQuestion(EndToEnd& e, TempDir&, bool) {
     e.model.setPassword("pw");
     e.host.passwordEntries = {"pw"};
-    ASSERT_TRUE(e.session.requestConfigRead(false));
+    ASSERT_TRUE(e.session.requestConfigRead());
     EXPECT_EQ(e.result(P::ConfigReadEnded), 1);
-    EXPECT_EQ(e.session.accessPassword, "pw");
-    EXPECT_EQ(e.session.configImage(), asRecord(e.model.configImage()));
+    EXPECT_EQ(e.session.accessPassword(), "pw");
+    EXPECT_EQ(readResult(e), asRecord(e.model.configImage()));
+}
+
+// The write reads the configuration back and finds it identical.
+void writeWithReadBack(EndToEnd& e, TempDir&, bool) {
+    const vandrel::ConfigImage record = editedRecord();
+    ASSERT_TRUE(e.session.requestConfigWrite(record, true));
+    const std::optional<OperationResult> write = e.ended(OperationKind::ConfigWrite);
+    ASSERT_TRUE(write);
+    EXPECT_EQ(write->outcome, Outcome::Done);
+    EXPECT_EQ(write->readBack, ReadBack::Identical);
+    EXPECT_EQ(write->config, record);
+    EXPECT_EQ(e.reports(P::ConfigReadEnded), 0) << "the read-back is the write's own";
 }
 
 const Flow kFlows[] = {
     {"Read", readConfiguration},
     {"WriteThenReset", writeThenReset},
+    {"WriteWithReadBack", writeWithReadBack},
     {"FlashLoadingByUser", flashLoadingByUser},
     {"FlashLoadingByConverter", flashLoadingByConverter},
     {"FlashLoadingCancelled", flashLoadingCancelled},
@@ -241,7 +265,7 @@ TEST_P(FlowTest, CompletesEndToEnd) {
             std::printf("%s\n", d.c_str());
         }
     }
-    EXPECT_NE(e.session.state, SessionState::Failed);
+    EXPECT_NE(e.session.state(), SessionState::Failed);
     EXPECT_EQ(e.reports(P::GaveUp), 0);
     if (badLine) {
         const WireLink& link = e.model.link();
@@ -286,17 +310,16 @@ TEST_P(PasswordQuestionTest, EntryGoesOnAndCancelEnds) {
         ASSERT_TRUE(c.start(e, dir));
         if (enter) {
             EXPECT_EQ(e.result(c.successCode), c.successValue) << "entered";
-            EXPECT_EQ(e.session.accessPassword, "pw");
+            EXPECT_EQ(e.session.accessPassword(), "pw");
         } else {
             EXPECT_TRUE(e.runUntil([&] {
                 return e.host.count(c.code, result::PasswordCancelled) == 1;
             })) << "cancelled";
             e.run(20000);
             EXPECT_EQ(e.reports(P::GaveUp), 0);
-            EXPECT_EQ(e.session.timerId, 0u) << "nothing is left waiting";
+            EXPECT_EQ(e.session.timerId(), 0u) << "nothing is left waiting";
         }
-        EXPECT_EQ(
-            std::count(e.host.queries.begin(), e.host.queries.end(), SessionQuery::AskPassword), 1);
+        EXPECT_EQ(e.host.passwordQuestions, 1);
     }
 }
 
@@ -304,14 +327,12 @@ INSTANTIATE_TEST_SUITE_P(
     Operations, PasswordQuestionTest,
     ::testing::Values(
         QuestionCase{"ConfigRead", P::ConfigReadEnded,
-                     [](EndToEnd& e, TempDir&) { return e.session.requestConfigRead(false); },
+                     [](EndToEnd& e, TempDir&) { return e.session.requestConfigRead(); },
                      P::ConfigReadEnded, 1},
-        QuestionCase{"ConfigWrite", P::ConfigWriteEnded,
-                     [](EndToEnd& e, TempDir&) {
-                         const vandrel::ConfigImage record = editedRecord();
-                         return e.session.requestConfigWrite(&record, false);
-                     },
-                     P::ConfigWriteEnded, 1},
+        QuestionCase{
+            "ConfigWrite", P::ConfigWriteEnded,
+            [](EndToEnd& e, TempDir&) { return e.session.requestConfigWrite(editedRecord()); },
+            P::ConfigWriteEnded, 1},
         QuestionCase{"Reset", P::ResetSent,
                      [](EndToEnd& e, TempDir&) { return e.session.requestReset(); }, P::RestartCode,
                      0},
@@ -328,10 +349,7 @@ INSTANTIATE_TEST_SUITE_P(
                      },
                      P::FlashReadEnded, 1},
         QuestionCase{"MonitorCommand", P::MonitorEnded,
-                     [](EndToEnd& e, TempDir&) {
-                         e.pane.command = "V=01\r\n";
-                         return e.session.requestMonitorText(e.pane.command);
-                     },
+                     [](EndToEnd& e, TempDir&) { return e.session.requestMonitorText("V=01\r\n"); },
                      P::MonitorEnded, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -369,18 +387,20 @@ void PrintTo(const LateCase& c, std::ostream* out) {
 }
 
 std::size_t lateRead(EndToEnd& e, TempDir&) {
-    EXPECT_TRUE(e.session.requestConfigRead(false));
+    EXPECT_TRUE(e.session.requestConfigRead());
     EXPECT_EQ(e.result(P::ConfigReadEnded), 1);
-    EXPECT_EQ(e.session.configImage(), asRecord(e.model.configImage()));
+    EXPECT_EQ(readResult(e), asRecord(e.model.configImage()));
     return e.sent.size();
 }
 
 std::size_t lateWrite(EndToEnd& e, TempDir&) {
     const vandrel::ConfigImage record = editedRecord();
-    EXPECT_TRUE(e.session.requestConfigWrite(&record, false));
+    EXPECT_TRUE(e.session.requestConfigWrite(record));
     EXPECT_EQ(e.result(P::ConfigWriteEnded), 1);
     EXPECT_EQ(asRecord(e.model.configImage()), record);
-    return e.sent.size();
+    const std::size_t sent = e.sent.size();
+    EXPECT_TRUE(e.ended(OperationKind::ConfigWrite)) << "and the reset that follows";
+    return sent;
 }
 
 std::size_t lateLoading(EndToEnd& e, TempDir& dir) {
@@ -411,7 +431,7 @@ TEST_P(LateAnswerTest, NeitherRepeatsNorShiftsAnything) {
     ModelSettings settings = deviceSettings();
     settings.echoConfigAddress = true;
     EndToEnd e(settings, FaultSettings{{}, {}, {c.late}});
-    e.session.trace = &e.trace;
+    e.session.setTrace(&e.trace);
     EXPECT_EQ(c.run(e, dir), c.framesSent);
     EXPECT_EQ(e.sentWith(c.repeatedTag), c.repeatedSends);
     EXPECT_EQ(e.reports(P::GaveUp), 0);
@@ -426,7 +446,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Five packets, packet 2 once more, then the system information.
         LateCase{"ConfigRead", {RequestKind::ConfigRead, 3}, lateRead, 7, 0x42, 6},
-        LateCase{"ConfigWrite", {RequestKind::ConfigWrite, 3}, lateWrite, 6, 0x41, 6},
+        // Five packets, packet 2 once more, then the reset.
+        LateCase{"ConfigWrite", {RequestKind::ConfigWrite, 3}, lateWrite, 7, 0x41, 6},
         // The start, eight chunks, chunk 3 once more, the stop.
         LateCase{"ChunkAcknowledgement", {RequestKind::FlashChunk, 3}, lateLoading, 11, 0x22, 9},
         // The start and eight blocks, block 3 once more.
@@ -468,7 +489,7 @@ const LeftoverCase kLeftovers[] = {
          writeFile(dir.file("old.bin"), FlashStore::makeFirmwareImage(4000, "old"));
          ASSERT_TRUE(e.session.startFlashLoading(dir.file("old.bin")));
          ASSERT_TRUE(e.runUntil([&] { return e.reports(P::FlashChunkSent) >= 2; }));
-         e.session.cancelFlashLoading();
+         e.session.cancel();
          ASSERT_EQ(e.result(P::FlashLoadEnded), result::Cancelled);
      }},
     {"AfterARefusedStart",
@@ -502,7 +523,7 @@ TEST_P(LeftoverPathTest, LoaderGetsOnlyTheFileHandedOver) {
     restartWantingFirmware(e);
     ASSERT_EQ(e.result(P::LoaderWaitsForFirmware), 0);
     e.run(30000); // the user takes time to choose
-    EXPECT_EQ(e.session.state, SessionState::FlashLoading) << "the converter took the start";
+    EXPECT_EQ(e.session.state(), SessionState::FlashLoading) << "the converter took the start";
     EXPECT_TRUE(e.session.awaitingFirmware());
     EXPECT_EQ(e.sentWith(0x22), chunksBefore) << "no chunk before the file is handed over";
     EXPECT_EQ(e.reports(P::GaveUp), 0);
@@ -546,12 +567,14 @@ TEST(EndToEndBytes, EveryValueAndTheFramingBytesSurviveTheRoundTrip) {
     for (const LineFaults& line : {kCleanLine, kBadLine}) {
         TempDir dir;
         EndToEnd e(deviceSettings(), FaultSettings{line, {}});
-        ASSERT_TRUE(e.session.requestConfigWrite(&record, false));
+        ASSERT_TRUE(e.session.requestConfigWrite(record));
         ASSERT_EQ(e.result(P::ConfigWriteEnded), 1);
         EXPECT_EQ(asRecord(e.model.configImage()), record);
-        ASSERT_TRUE(e.session.requestConfigRead(false));
+        ASSERT_TRUE(e.ended(OperationKind::ConfigWrite));
+        ASSERT_TRUE(e.settle());
+        ASSERT_TRUE(e.session.requestConfigRead());
         ASSERT_EQ(e.result(P::ConfigReadEnded), 1);
-        EXPECT_EQ(e.session.configImage(), record);
+        EXPECT_EQ(readResult(e), record);
 
         writeFile(dir.file("fw.bin"), firmware);
         ASSERT_TRUE(e.session.startFlashLoading(dir.file("fw.bin")));

@@ -87,36 +87,45 @@ inline vandrel::ReceivedFrame receivedRaw(const Bytes& bytes) {
 struct Host : vandrel::SessionHost {
     int linkAnswer = 1;
     // Answers to the password question in order; the entered text becomes the access password.
-    // When the list is used up, the question is cancelled.
+    // When the list is used up, the question is cancelled. The answer comes from the event loop
+    // (the clock's next step, `settle()`), never from inside the session.
     std::vector<std::string> passwordEntries;
+    bool answerPasswords = true;
     vandrel::DeviceSession* session = nullptr;
-    std::optional<vandrel::PasswordChangeTexts> changeDialog;
+    ManualTimerService* clock = nullptr;
     std::vector<std::pair<vandrel::SessionProgress, int>> posted;
-    std::vector<vandrel::SessionQuery> queries;
+    std::vector<vandrel::OperationResult> results;
+    int linkQueries = 0;
+    int passwordQuestions = 0;
     std::function<void()> onFatal;
 
-    int sessionQuery(vandrel::SessionQuery query) override {
-        queries.push_back(query);
-        if (query == vandrel::SessionQuery::EnsureLink) {
-            return linkAnswer;
-        }
-        if (query == vandrel::SessionQuery::AskPassword) {
-            if (passwordEntries.empty()) {
-                return 0;
-            }
-            if (session) {
-                session->accessPassword = passwordEntries.front();
-            }
-            passwordEntries.erase(passwordEntries.begin());
-            return 1;
-        }
-        return 0;
+    bool ensureLink() override {
+        ++linkQueries;
+        return linkAnswer != 0;
     }
     void postSessionProgress(vandrel::SessionProgress code, int value) override {
         posted.emplace_back(code, value);
     }
-    std::optional<vandrel::PasswordChangeTexts> passwordChangeTexts() const override {
-        return changeDialog;
+    void operationEnded(const vandrel::OperationResult& result) override {
+        results.push_back(result);
+    }
+    void passwordWanted() override {
+        ++passwordQuestions;
+        if (!answerPasswords || !clock) {
+            return;
+        }
+        clock->after(0, [this] {
+            if (!session) {
+                return;
+            }
+            if (passwordEntries.empty()) {
+                session->answerPassword(std::nullopt);
+                return;
+            }
+            const std::string entered = passwordEntries.front();
+            passwordEntries.erase(passwordEntries.begin());
+            session->answerPassword(entered);
+        });
     }
     void fatalOutOfMemory() override {
         if (onFatal) {
@@ -138,6 +147,13 @@ struct Host : vandrel::SessionHost {
         }
         return posted.back();
     }
+    // The result of the last operation that ended; none yet.
+    std::optional<vandrel::OperationResult> lastResult() const {
+        if (results.empty()) {
+            return std::nullopt;
+        }
+        return results.back();
+    }
 };
 
 struct Trace : vandrel::TraceSink {
@@ -149,22 +165,27 @@ struct Trace : vandrel::TraceSink {
         lines.emplace_back(text);
         colours.push_back(colour);
     }
-    void dumpFrame(std::span<const std::uint8_t> bytes, vandrel::FrameDirection d) override {
-        dumps.push_back((d == vandrel::FrameDirection::Out ? "OUT: " : "IN: ") +
-                        hex(Bytes(bytes.begin(), bytes.end())));
+    // Hidden bytes show as "**", as every trace of the program shows them.
+    void dumpFrame(std::span<const std::uint8_t> bytes, vandrel::FrameDirection d,
+                   const vandrel::HiddenBytes& hidden) override {
+        std::string text = hex(Bytes(bytes.begin(), bytes.end()));
+        for (std::size_t i = 0; i < bytes.size() && i < hidden.size(); ++i) {
+            if (hidden.test(i)) {
+                text.replace(i * 3, 2, "**");
+            }
+        }
+        dumps.push_back((d == vandrel::FrameDirection::Out ? "OUT: " : "IN: ") + text);
     }
 };
 
 struct Pane : vandrel::MonitorPane {
     std::vector<bool> monitoringCalls;
     std::string shown; // monitor output appended so far
-    std::string command;
 
     void setMonitoring(bool on) override { monitoringCalls.push_back(on); }
     void appendMonitorText(std::span<const std::uint8_t> text) override {
         shown.append(text.begin(), text.end());
     }
-    std::string commandText() const override { return command; }
 };
 
 // Keeps every frame sent; `onSent` lets a scripted peer react (it must not call back into the
@@ -195,20 +216,47 @@ struct SessionRig {
 
     SessionRig() {
         host.session = &session;
-        session.notifyWindow = &host;
-        session.monitorPane = &pane;
-        session.trace = &trace;
-        session.channel = &channel;
-        session.timers = &clock;
+        host.clock = &clock;
+        session.connect(links());
     }
 
-    void deliver(vandrel::FramePtr frame) { session.onFrameReceived(received(std::move(frame))); }
+    vandrel::SessionLinks links() {
+        vandrel::SessionLinks l;
+        l.host = &host;
+        l.monitor = &pane;
+        l.trace = &trace;
+        l.channel = &channel;
+        l.timers = &clock;
+        return l;
+    }
+
+    void deliver(vandrel::FramePtr frame) {
+        session.onFrameReceived(received(std::move(frame)));
+        settle();
+    }
     void deliver(std::uint8_t type, std::initializer_list<Field> fields) {
         deliver(makeFrame(type, fields));
     }
+    // Runs what the host does next in its event loop (the password answer), without time
+    // passing.
+    void settle() { clock.advance(0); }
     std::string lastSent() const { return channel.sent.empty() ? "" : hex(channel.sent.back()); }
     // Time left on the session's response timer; none when no timer runs.
-    std::optional<std::int64_t> timeout() const { return clock.remaining(session.timerId); }
+    std::optional<std::int64_t> timeout() const { return clock.remaining(session.timerId()); }
+    // Brings the session to Failed: a system information request that is never answered.
+    void failByTimeouts() {
+        session.requestSystemInfo();
+        clock.advance(4 * vandrel::kResponseTimeoutMs);
+    }
+    // Forgets what was sent, traced and reported so far.
+    void forget() {
+        channel.sent.clear();
+        trace.lines.clear();
+        trace.colours.clear();
+        trace.dumps.clear();
+        host.posted.clear();
+        host.results.clear();
+    }
 };
 
 } // namespace rig
