@@ -24,6 +24,8 @@ public:
 
     std::vector<vandrel::MessageRequest> messages;
     std::vector<vandrel::MessageRequest> unanswered;
+    // The parent given with each message shown without waiting, in order (null: none).
+    std::vector<QWidget*> shownParents;
     std::deque<int> answers;
 
     std::vector<vandrel::FileDialogRequest> openRequests;
@@ -56,11 +58,13 @@ public:
         return vandrel::NoResult;
     }
     using vandrel::Prompter::message;
+    using vandrel::Prompter::show;
 
     // Recorded and answered like `message`, but the answer arrives from the event loop, as a
     // box the user closes later would give it.
-    void show(const vandrel::MessageRequest& request,
+    void show(const vandrel::MessageRequest& request, QWidget* parent,
               std::function<void(int)> answered = {}) override {
+        shownParents.push_back(parent);
         const int answer = message(request);
         if (answered) {
             QTimer::singleShot(0, &context_, [answered, answer] { answered(answer); });

@@ -4,13 +4,13 @@
 
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
-#include "protocol/DeviceSession.h"
 #include "shell/ui/PasswordText.h"
+#include "shell/ui/Prompter.h"
+
+#include <QPointer>
 
 namespace vandrel {
 namespace {
-
-ChangePasswordDialog* openDialog = nullptr;
 
 MessageStyle warning() {
     MessageStyle style;
@@ -24,9 +24,9 @@ std::string passwordBytes(const QString& text) {
 
 } // namespace
 
-ChangePasswordDialog::ChangePasswordDialog(DeviceSession& session, const LanguageManager& languages,
+ChangePasswordDialog::ChangePasswordDialog(const LanguageManager& languages, Prompter& prompter,
                                            QWidget* parent)
-    : ShellDialog(languages, parent), session_(session),
+    : ShellDialog(languages, parent), prompter_(prompter),
       ui_(std::make_unique<Ui::ChangePasswordDialogForm>()) {
     ui_->setupUi(this);
     for (QLineEdit* edit : {ui_->ctl1000, ui_->ctl1007, ui_->ctl1022}) {
@@ -36,18 +36,9 @@ ChangePasswordDialog::ChangePasswordDialog(DeviceSession& session, const Languag
     ui_->ctl1000->setFocus();
     connect(ui_->ctl1, &QPushButton::clicked, this, &ChangePasswordDialog::okPressed);
     connect(ui_->ctl2, &QPushButton::clicked, this, &ChangePasswordDialog::reject);
-    openDialog = this;
 }
 
-ChangePasswordDialog::~ChangePasswordDialog() {
-    if (openDialog == this) {
-        openDialog = nullptr;
-    }
-}
-
-ChangePasswordDialog* ChangePasswordDialog::current() {
-    return openDialog;
-}
+ChangePasswordDialog::~ChangePasswordDialog() = default;
 
 void ChangePasswordDialog::setWaiting(bool waiting) {
     waiting_ = waiting;
@@ -86,11 +77,14 @@ void ChangePasswordDialog::okPressed() {
     }
     newPassword_ = passwordBytes(fresh);
     currentPassword_ = passwordBytes(current);
-    // Nothing went out when the link could not be opened: stay ready for another try rather
-    // than wait for an answer that cannot come.
-    if (session_.requestPasswordChange(newPassword_, currentPassword_)) {
-        setWaiting(true);
-    }
+    // Nothing went out when the link could not be opened: the dialog stays ready for another
+    // try rather than wait for an answer that cannot come.
+    emit changeRequested(QByteArray::fromStdString(newPassword_),
+                         QByteArray::fromStdString(currentPassword_));
+}
+
+void ChangePasswordDialog::waitForConverter() {
+    setWaiting(true);
 }
 
 void ChangePasswordDialog::passwordAccepted() {
@@ -103,17 +97,33 @@ void ChangePasswordDialog::passwordRefused(int code, const QString& resultHex) {
     setWaiting(false);
     done_ = false;
     if (code == kWrongPassword) {
-        languages_.MessageBox(text::CurrentPasswordWrong, text::CaptionError, warning());
         ui_->ctl1000->clear();
-        ui_->ctl1000->setFocus();
+        tell(text::CurrentPasswordWrong, QString(), ui_->ctl1000);
     } else if (code == kNoAnswer) {
-        languages_.MessageBox(text::NoAnswer, text::CaptionError, warning());
-        ui_->ctl2->setFocus();
+        tell(text::NoAnswer, QString(), ui_->ctl2);
     } else {
-        languages_.FormatMessageBox(text::DeviceRefusedFormat, text::CaptionError, warning(),
-                                    {resultHex});
-        ui_->ctl2->setFocus();
+        tell(text::DeviceRefusedFormat, resultHex, ui_->ctl2);
     }
+}
+
+void ChangePasswordDialog::tell(int textId, const QString& argument, QWidget* focusAfter) {
+    const FormatArg arg(argument);
+    const std::optional<MessageRequest> message =
+        argument.isNull()
+            ? languages_.Message(textId, text::CaptionError, warning())
+            : languages_.Message(textId, text::CaptionError, warning(), std::span(&arg, 1));
+    focusAfter->setFocus();
+    if (!message) {
+        return;
+    }
+    // Without a loop of its own: whatever happens meanwhile (the dialog may be closed and
+    // freed), the box's end touches only what still exists.
+    QPointer<QWidget> focus(focusAfter);
+    prompter_.show(*message, this, [focus](int) {
+        if (focus) {
+            focus->setFocus();
+        }
+    });
 }
 
 void ChangePasswordDialog::cancelRequest() {

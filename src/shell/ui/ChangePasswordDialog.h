@@ -1,11 +1,12 @@
 #pragma once
 
-#include "protocol/SessionInterfaces.h"
 #include "shell/ui/ShellDialog.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace Ui {
 class ChangePasswordDialogForm;
@@ -13,11 +14,14 @@ class ChangePasswordDialogForm;
 
 namespace vandrel {
 
-class DeviceSession;
+class Prompter;
 
-// Changes the converter's access password: OK sends the new and the current password and waits
-// (controls disabled, wait cursor) until the main window reports the converter's answer through
-// passwordAccepted or passwordRefused. Cancel is possible only while no request is out.
+// Changes the converter's access password: OK asks for the change (changeRequested, with the
+// new and the current password as Latin-1 bytes); once the change went out the owner calls
+// waitForConverter, and the dialog waits (controls disabled, wait cursor) until the owner
+// reports the converter's answer through passwordAccepted or passwordRefused. Cancel is
+// possible only while no request is out. Messages open without a loop of their own, over the
+// dialog, and go away with it.
 class ChangePasswordDialog : public ShellDialog {
     Q_OBJECT
 public:
@@ -26,20 +30,17 @@ public:
     static constexpr int kWrongPassword = 6;
     static constexpr int kNoAnswer = 3;
 
-    ChangePasswordDialog(DeviceSession& session, const LanguageManager& languages,
+    ChangePasswordDialog(const LanguageManager& languages, Prompter& prompter,
                          QWidget* parent = nullptr);
     ~ChangePasswordDialog() override;
 
-    // The dialog while one is open (the session's re-sends and the progress handling need it);
-    // null otherwise.
-    static ChangePasswordDialog* current();
-
-    // The passwords of the change last sent, for re-sends.
-    PasswordChangeTexts texts() const { return {newPassword_, currentPassword_}; }
-    // The new password; the caller makes it the session's access password after OK.
+    // The new password of the change last asked for.
     const std::string& newPassword() const { return newPassword_; }
     bool isWaiting() const { return waiting_; }
     bool isDone() const { return done_; }
+
+    // The change went out: wait for the converter's answer.
+    void waitForConverter();
 
     // The converter accepted: the dialog ends with OK (posted, so it ends after the caller).
     void passwordAccepted();
@@ -53,11 +54,15 @@ public:
     // Ignored while a request is out.
     void reject() override;
 
+signals:
+    void changeRequested(const QByteArray& newPassword, const QByteArray& currentPassword);
+
 private:
     void okPressed();
     void setWaiting(bool waiting);
+    void tell(int textId, const QString& argument, QWidget* focusAfter);
 
-    DeviceSession& session_;
+    Prompter& prompter_;
     std::unique_ptr<Ui::ChangePasswordDialogForm> ui_;
     std::string newPassword_;
     std::string currentPassword_;

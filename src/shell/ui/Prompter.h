@@ -8,6 +8,7 @@
 #include <optional>
 
 class QDialog;
+class QWidget;
 
 namespace vandrel {
 
@@ -40,8 +41,14 @@ public:
     // Shows a message and answers the MessageResult of the button pressed.
     virtual int message(const MessageRequest& request) = 0;
     // Shows a message without waiting for it: the caller goes on at once and `answered` (when
-    // given) gets the MessageResult once the user has closed the box.
-    virtual void show(const MessageRequest& request, std::function<void(int)> answered = {}) = 0;
+    // given) gets the MessageResult once the user has closed the box. The box is modal to
+    // `parent`'s window, centred on it and has the keyboard focus; with no parent it belongs to
+    // the active window.
+    virtual void show(const MessageRequest& request, QWidget* parent,
+                      std::function<void(int)> answered = {}) = 0;
+    void show(const MessageRequest& request, std::function<void(int)> answered = {}) {
+        show(request, nullptr, std::move(answered));
+    }
     int message(const QString& text, const QString& caption, MessageIcon icon,
                 MessageButtons buttons = MessageButtons::Ok);
 
@@ -58,7 +65,9 @@ class QtPrompter : public Prompter {
 public:
     int message(const MessageRequest& request) override;
     using Prompter::message;
-    void show(const MessageRequest& request, std::function<void(int)> answered = {}) override;
+    void show(const MessageRequest& request, QWidget* parent,
+              std::function<void(int)> answered = {}) override;
+    using Prompter::show;
     std::optional<FileChoice> getOpenFileName(const FileDialogRequest& request) override;
     std::optional<FileChoice> getSaveFileName(const FileDialogRequest& request) override;
     int runDialog(QDialog& dialog) override;

@@ -3,10 +3,12 @@
 
 #include "language/LanguageManager.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace vandrel {
 namespace {
@@ -54,9 +56,13 @@ int QtPrompter::message(const MessageRequest& request) {
     return ShowMessageBox(request);
 }
 
-void QtPrompter::show(const MessageRequest& request, std::function<void(int)> answered) {
-    QMessageBox* box = CreateMessageBox(request, QApplication::activeWindow());
+void QtPrompter::show(const MessageRequest& request, QWidget* parent,
+                      std::function<void(int)> answered) {
+    QWidget* owner = parent != nullptr ? parent->window() : QApplication::activeWindow();
+    QMessageBox* box = CreateMessageBox(request, owner);
     box->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal to its window, so that a click there cannot bury it; the window keeps it centred.
+    box->setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     const MessageButtons buttons = request.style.buttons;
     QObject::connect(box, &QMessageBox::finished, box, [box, buttons, answered] {
         if (answered) {
@@ -64,6 +70,17 @@ void QtPrompter::show(const MessageRequest& request, std::function<void(int)> an
         }
     });
     box->open();
+    if (owner != nullptr) {
+        box->adjustSize();
+        box->move(owner->frameGeometry().center() - box->rect().center());
+    }
+    box->raise();
+    box->activateWindow();
+    if (QAbstractButton* button = box->defaultButton(); button != nullptr) {
+        button->setFocus(Qt::ActiveWindowFocusReason);
+    } else {
+        box->setFocus(Qt::ActiveWindowFocusReason);
+    }
 }
 
 std::optional<FileChoice> QtPrompter::getOpenFileName(const FileDialogRequest& request) {

@@ -4,10 +4,10 @@
 
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
-#include "protocol/DeviceSession.h"
 #include "shell/ui/UiResources.h"
 
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -24,10 +24,8 @@ constexpr char kStoppedMarker[] = "\r\n*** SYSTEM MONITORING STOPPED ***";
 
 } // namespace
 
-SystemMonitorPane::SystemMonitorPane(DeviceSession& session, const LanguageManager& languages,
-                                     QWidget* parent)
-    : QWidget(parent), session_(session), languages_(languages),
-      ui_(std::make_unique<Ui::MonitorPaneForm>()) {
+SystemMonitorPane::SystemMonitorPane(const LanguageManager& languages, QWidget* parent)
+    : QWidget(parent), languages_(languages), ui_(std::make_unique<Ui::MonitorPaneForm>()) {
     ui_->setupUi(this);
     languages_.TranslateWindow(this);
 
@@ -60,7 +58,7 @@ SystemMonitorPane::SystemMonitorPane(DeviceSession& session, const LanguageManag
         auto* check = findChild<QCheckBox*>(QLatin1String(box.objectName));
         connect(check, &QCheckBox::clicked, this, &SystemMonitorPane::maskBoxClicked);
     }
-    connect(ui_->ctl1040, &QCheckBox::toggled, this, &SystemMonitorPane::setProtocolTrace);
+    connect(ui_->ctl1040, &QCheckBox::toggled, this, &SystemMonitorPane::protocolTraceWanted);
     connect(ui_->ctl1021, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         emit logContextMenuRequested(ui_->ctl1021->viewport()->mapToGlobal(pos));
     });
@@ -69,14 +67,7 @@ SystemMonitorPane::SystemMonitorPane(DeviceSession& session, const LanguageManag
     ui_->ctl1020->setEnabled(monitoringOn_ && !ui_->ctl1000->text().isEmpty());
 }
 
-SystemMonitorPane::~SystemMonitorPane() {
-    if (session_.trace == &log_) {
-        session_.trace = nullptr;
-    }
-    if (session_.monitorPane == this) {
-        session_.monitorPane = nullptr;
-    }
-}
+SystemMonitorPane::~SystemMonitorPane() = default;
 
 void SystemMonitorPane::setTooltips() {
     QString tip;
@@ -112,30 +103,27 @@ std::uint8_t SystemMonitorPane::mask() const {
 }
 
 void SystemMonitorPane::start() {
-    stopByUser_ = false;
-    session_.requestMonitor(true);
+    emit monitoringWanted(true);
 }
 
 void SystemMonitorPane::stop() {
-    // Only a stop that went out counts as the user's: a refused link sends nothing, and a later
-    // stop by a restart or a failure must not ask about the log then.
-    if (session_.requestMonitor(false)) {
-        stopByUser_ = true;
-    }
+    emit monitoringWanted(false);
 }
 
 void SystemMonitorPane::send() {
     const QString line = ui_->ctl1000->text().left(kMaxCommandChars);
     history_.add(line);
-    commandText_ = (line + QLatin1String("\r\n")).toLatin1().toStdString();
-    session_.requestMonitorText(commandText_);
+    emit commandLineWanted((line + QLatin1String("\r\n")).toLatin1());
+}
+
+QByteArray SystemMonitorPane::maskCommand() const {
+    char command[8];
+    std::snprintf(command, sizeof command, "V=%02X\r\n", static_cast<unsigned>(mask()));
+    return QByteArray(command);
 }
 
 void SystemMonitorPane::sendMask() {
-    char command[8];
-    std::snprintf(command, sizeof command, "V=%02X\r\n", static_cast<unsigned>(mask()));
-    commandText_ = command;
-    session_.requestMonitorText(commandText_);
+    emit commandLineWanted(maskCommand());
 }
 
 void SystemMonitorPane::maskBoxClicked() {
@@ -149,7 +137,6 @@ void SystemMonitorPane::setMonitoring(bool on) {
         return;
     }
     monitoringOn_ = on;
-    commandText_.clear();
     if (!on) {
         ui_->ctl1000->clear();
     }
@@ -157,20 +144,13 @@ void SystemMonitorPane::setMonitoring(bool on) {
     log_.addLine(on ? kStartedMarker : kStoppedMarker, kTraceMarkerColour);
     lastOutputEndedWithCr_ = false;
     if (on) {
-        sendMask();
-        if (monitoringOn_) {
-            stopByUser_ = false;
-            return;
-        }
-    }
-    if (!monitoringOn_ && stopByUser_) {
-        stopByUser_ = false;
-        MessageStyle style;
-        style.buttons = MessageButtons::YesNo;
-        style.icon = MessageIcon::Question;
-        if (languages_.MessageBox(text::SaveLogQuestion, text::MonitorTab, style) == ResultYes) {
-            emit saveLogRequested();
-        }
+        // The mask goes out once the converter's answer has been handled: this call comes from
+        // inside it.
+        QTimer::singleShot(0, this, [this] {
+            if (monitoringOn_) {
+                sendMask();
+            }
+        });
     }
 }
 
@@ -195,15 +175,7 @@ void SystemMonitorPane::clearCommandField() {
 }
 
 bool SystemMonitorPane::protocolTraceOn() const {
-    return session_.trace == &log_;
-}
-
-void SystemMonitorPane::setProtocolTrace(bool on) {
-    if (on) {
-        session_.trace = &log_;
-    } else if (session_.trace == &log_) {
-        session_.trace = nullptr;
-    }
+    return ui_->ctl1040->isChecked();
 }
 
 bool SystemMonitorPane::eventFilter(QObject* watched, QEvent* event) {

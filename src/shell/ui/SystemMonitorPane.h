@@ -19,13 +19,13 @@ class MonitorPaneForm;
 
 namespace vandrel {
 
-class DeviceSession;
 class LanguageManager;
 
 // The system monitor pane: Start and Stop of the converter's system monitoring, its output in
 // the log, command lines to the converter and the mask of six check boxes sent as "V=%02X\r\n".
+// It says what the user wants through signals and never talks to the converter itself.
 // Monitoring is shown as on or off only through setMonitoring, which the session calls when the
-// converter answers. A "protocol trace" box attaches the log to the session's trace, so every
+// converter answers. A "protocol trace" box asks for the log as the session's trace, so every
 // frame and status line shows up too.
 class SystemMonitorPane : public QWidget, public MonitorPane {
     Q_OBJECT
@@ -41,32 +41,34 @@ public:
     };
     static constexpr int kMaxCommandChars = 125;
 
-    SystemMonitorPane(DeviceSession& session, const LanguageManager& languages,
-                      QWidget* parent = nullptr);
+    SystemMonitorPane(const LanguageManager& languages, QWidget* parent = nullptr);
     ~SystemMonitorPane() override;
 
     // --- Called by the session.
     void setMonitoring(bool on) override;
     void appendMonitorText(std::span<const std::uint8_t> text) override;
-    std::string commandText() const override { return commandText_; }
 
     // --- Called by the main window.
     bool monitoringOn() const { return monitoringOn_; }
-    // After the converter accepted a monitoring request.
+    // After the converter accepted a command line.
     void clearCommandField();
     // After a language change: the control texts and the tooltips again.
     void retranslate();
 
     TraceLog& traceLog() { return log_; }
-    // The mask of the ticked boxes.
+    // The mask of the ticked boxes, and the command that sends it.
     std::uint8_t mask() const;
-    bool stopByUser() const { return stopByUser_; }
-    // Whether the log is attached to the session's trace.
+    QByteArray maskCommand() const;
+    // Whether the user asked for the protocol trace in the log.
     bool protocolTraceOn() const;
 
 signals:
-    // The user stopped monitoring and wants the log saved: the main window's Save log command.
-    void saveLogRequested();
+    // Start or Stop.
+    void monitoringWanted(bool on);
+    // A command line for the converter, its CR LF included: typed, or the mask.
+    void commandLineWanted(const QByteArray& line);
+    // The protocol trace box: the log as the session's trace, or no trace.
+    void protocolTraceWanted(bool on);
     // Right click (or the menu key) in the log, at this screen position.
     void logContextMenuRequested(const QPoint& globalPos);
 
@@ -79,19 +81,15 @@ private:
     void send();
     void sendMask();
     void maskBoxClicked();
-    void setProtocolTrace(bool on);
     void updateEnabling();
     void setTooltips();
 
-    DeviceSession& session_;
     const LanguageManager& languages_;
     std::unique_ptr<Ui::MonitorPaneForm> ui_;
     TraceLog log_;
     CommandHistory history_;
 
     bool monitoringOn_ = false;
-    bool stopByUser_ = false;
-    std::string commandText_;
     bool lastOutputEndedWithCr_ = false;
 };
 

@@ -174,7 +174,8 @@ void TraceLog::addLine(std::string_view text, TraceColour colour) {
     addTextLine(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())), colour);
 }
 
-void TraceLog::dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection direction) {
+void TraceLog::dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection direction,
+                         const HiddenBytes& hidden) {
     setTextColor(direction == FrameDirection::In ? kTraceInColour : kTraceOutColour);
     append(direction == FrameDirection::In ? QStringLiteral(" IN:") : QStringLiteral("OUT:"));
     setTextColor(kTraceTextColour);
@@ -183,13 +184,17 @@ void TraceLog::dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection dir
     QString line;
     line.reserve(charsPerLine_ + 5);
     int column = 4;
-    for (std::uint8_t b : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (column != 0) {
             line += QLatin1Char(' ');
             column += 1;
         }
-        line += QLatin1Char(kHex[b >> 4]);
-        line += QLatin1Char(kHex[b & 0x0F]);
+        if (i < hidden.size() && hidden.test(i)) {
+            line += QLatin1String("**");
+        } else {
+            line += QLatin1Char(kHex[bytes[i] >> 4]);
+            line += QLatin1Char(kHex[bytes[i] & 0x0F]);
+        }
         column += 2;
         if (column >= charsPerLine_) {
             line += QLatin1String("\r\n");

@@ -58,7 +58,9 @@ public:
 
     void addLine(std::string_view text, TraceColour colour) override;
     void addTextLine(const QString& text, TraceColour colour);
-    void dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection direction) override;
+    // Hidden bytes (passwords) are shown as "**".
+    void dumpFrame(std::span<const std::uint8_t> bytes, FrameDirection direction,
+                   const HiddenBytes& hidden = {}) override;
 
     // Searches what the window holds, down from the end of the selection, then once from the
     // top, so that repeating a search moves on to the next hit; selects and answers true when

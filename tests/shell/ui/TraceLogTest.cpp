@@ -1,5 +1,6 @@
 #include "shell/ui/TraceLog.h"
 
+#include "SessionRig.h"
 #include "TempDir.h"
 
 #include <QCoreApplication>
@@ -285,6 +286,38 @@ TEST_F(LogFixture, FindSearchesOnlyWhatTheWindowHolds) {
     EXPECT_TRUE(log.findText("hay", false, false));
     EXPECT_EQ(edit.textCursor().blockNumber(), 0);
     EXPECT_EQ(notFound, (std::vector<QString>{"one"}));
+}
+
+// The log is the session's protocol trace: every request that carries a password shows its frame
+// with the password's bytes as "**", in the window and in the saved log.
+TEST_F(LogFixture, PasswordsNeverReachTheLogNorItsFile) {
+    rig::SessionRig r;
+    r.session.setTrace(&log);
+    r.session.setAccessPassword("secret1");
+    const std::pair<const char*, std::function<void()>> requests[] = {
+        {"reset", [&] { r.session.requestReset(); }},
+        {"read", [&] { r.session.requestConfigRead(); }},
+        {"write", [&] { r.session.requestConfigWrite(ConfigImage{}); }},
+        {"monitor command", [&] { r.session.requestMonitorText("x"); }},
+        {"password change", [&] { r.session.requestPasswordChange("newpw77", "secret1"); }},
+    };
+    for (const auto& [name, send] : requests) {
+        SCOPED_TRACE(name);
+        log.clear();
+        send();
+        const QString shown = text();
+        const QByteArray file = saved(log, "log.txt");
+        for (const QByteArray& where : {shown.toLatin1(), file}) {
+            EXPECT_FALSE(where.contains("73 65 63 72 65 74 31")) << "secret1 in hex";
+            EXPECT_FALSE(where.contains("6E 65 77 70 77 37 37")) << "newpw77 in hex";
+            EXPECT_FALSE(where.contains("secret1"));
+            EXPECT_TRUE(where.contains("88 08 ** ** ** ** ** ** ** **")) << where.constData();
+        }
+        if (std::string(name) == "password change") {
+            EXPECT_TRUE(shown.contains("28 08 ** ** ** ** ** ** ** **"));
+        }
+    }
+    r.session.setTrace(nullptr);
 }
 
 TEST_F(LogFixture, SaveReplacesTheFileWithCrLfText) {
