@@ -96,6 +96,22 @@ bool SerialChannel::postFrame(FramePtr frame) {
     return true;
 }
 
+void SerialChannel::setLinkStateHandler(LinkStateHandler onLinkState) {
+    std::lock_guard guard(lock_);
+    onLinkState_ = std::move(onLinkState);
+}
+
+void SerialChannel::reportLinkState(bool open) {
+    LinkStateHandler handler;
+    {
+        std::lock_guard guard(lock_);
+        handler = onLinkState_;
+    }
+    if (handler && !stopRequested_) {
+        handler(open);
+    }
+}
+
 void SerialChannel::idleTick() {
     std::lock_guard guard(lock_);
     assembler_.idleTick();

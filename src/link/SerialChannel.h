@@ -30,6 +30,9 @@ public:
     // Called on the I/O thread for each complete received frame; the receiver owns it. A Qt host
     // turns it into a queued call to its own thread (see QueuedFrameHandler.h).
     using FrameHandler = std::function<void(ReceivedFrame)>;
+    // Called on the I/O thread when the port went away (false) and when it is open again after
+    // that (true); a deliberate start or stop is not reported.
+    using LinkStateHandler = std::function<void(bool open)>;
 
     static constexpr std::size_t kReadChunk = 256;
     static constexpr int kReopenIntervalMs = 100;
@@ -45,6 +48,7 @@ public:
     SerialChannel& operator=(const SerialChannel&) = delete;
 
     void setFrameHandler(FrameHandler onFrame);
+    void setLinkStateHandler(LinkStateHandler onLinkState);
 
     // Opens `portName` at `baudRate` and runs the I/O thread. A running channel is stopped first.
     // Without a handler the one from before is kept. On failure the channel is left stopped,
@@ -70,6 +74,7 @@ private:
     // `deliberate`: let written bytes leave, lower DTR and purge first; otherwise the device has
     // gone and the handle is just closed.
     void closePort(bool deliberate);
+    void reportLinkState(bool open);
 
     void stopLocked();
 
@@ -92,6 +97,7 @@ private:
     FrameAssembler assembler_;
     std::vector<ReceivedFrame> completed_;
     FrameHandler onFrame_;
+    LinkStateHandler onLinkState_;
 };
 
 } // namespace vandrel

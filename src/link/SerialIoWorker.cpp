@@ -102,7 +102,10 @@ void SerialIoWorker::onGone() {
     if (finishing_ || channel_.stopRequested_) {
         return;
     }
-    if (channel_.openPort() != PortOpenResult::Opened) {
+    channel_.reportLinkState(false);
+    if (channel_.openPort() == PortOpenResult::Opened) {
+        channel_.reportLinkState(true);
+    } else {
         reopenTimer_.start();
     }
 }
@@ -114,6 +117,7 @@ void SerialIoWorker::retryOpen() {
     }
     if (channel_.openPort() == PortOpenResult::Opened) {
         reopenTimer_.stop();
+        channel_.reportLinkState(true);
     }
 }
 

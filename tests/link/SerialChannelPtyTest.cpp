@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -214,13 +215,27 @@ TEST(SerialChannelPty, UnpluggedPortIsReopenedUnderItsStableName) {
 
     FrameCollector collector;
     SerialChannel channel;
+    // The owner hears of the loss and of the return, each once.
+    std::mutex statesLock;
+    std::vector<bool> states;
+    channel.setLinkStateHandler([&](bool open) {
+        std::lock_guard guard(statesLock);
+        states.push_back(open);
+    });
+    const auto reported = [&] {
+        std::lock_guard guard(statesLock);
+        return states;
+    };
     ASSERT_TRUE(channel.start(qpath(stable), kBaud, collector.handler()).started());
     const auto frames = sampleFrames();
     first->write(frameStuff(frames[0]));
     ASSERT_EQ(collector.waitFor(1, 5s).size(), 1u);
+    EXPECT_TRUE(reported().empty()) << "a deliberate start is not news";
 
     first.reset(); // unplugged
     ASSERT_TRUE(eventually([&] { return !channel.isOpen(); }));
+    ASSERT_TRUE(eventually([&] { return !reported().empty(); }));
+    EXPECT_EQ(reported(), std::vector<bool>{false});
     // Frames posted while the port is away are dropped.
     EXPECT_TRUE(channel.postFrame(framePtr(frames[1])));
 
@@ -229,6 +244,8 @@ TEST(SerialChannelPty, UnpluggedPortIsReopenedUnderItsStableName) {
     std::filesystem::create_symlink(second.slavePath(), staged);
     std::filesystem::rename(staged, stable);
     ASSERT_TRUE(eventually([&] { return channel.isOpen(); }));
+    ASSERT_TRUE(eventually([&] { return reported().size() == 2; }));
+    EXPECT_EQ(reported(), (std::vector<bool>{false, true}));
 
     second.write(frameStuff(frames[2]));
     const auto received = collector.waitFor(2, 5s);
@@ -237,6 +254,8 @@ TEST(SerialChannelPty, UnpluggedPortIsReopenedUnderItsStableName) {
     ASSERT_TRUE(channel.postFrame(framePtr(frames[4])));
     const std::vector<std::uint8_t> expected = frameStuff(frames[4]);
     EXPECT_EQ(second.read(expected.size() + 1, 2s), expected);
+    channel.stop();
+    EXPECT_EQ(reported().size(), 2u) << "a deliberate stop is not news";
 }
 
 TEST(SerialChannelPty, QueuedHandlerDeliversOnTheReceiversThread) {
