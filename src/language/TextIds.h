@@ -243,6 +243,27 @@ constexpr int AboutText = 6001;
 constexpr int MonitorProtocolTrace = 7000; // check box: show every frame in the monitor log
 constexpr int AboutNote = 7001;            // the further line of the About dialog
 
+// How device operations ended, as the window tells it
+constexpr int ReadProgressFormat = 7100;       // s: the packet being read, 1 to 5
+constexpr int WriteDone = 7101;                // written, not read back
+constexpr int WriteVerified = 7102;            // written and read back identical
+constexpr int WriteDiffersFormat = 7103;       // s: the first differing field, as a page names it
+constexpr int WriteUncheckedFormat = 7104;     // s: why the read-back did not complete
+constexpr int OperationStoppedFormat = 7105;   // s: why
+constexpr int LinkLost = 7106;                 // the port went away under an operation
+constexpr int CommandNotSent = 7107;           // a command line while the link is down
+constexpr int LoadingStoppedFormat = 7110;     // s: percent, s: why; the loader may wait
+constexpr int LoadingStoppedWaitsFormat = 7111; // s: percent, s: why; the loader waits
+constexpr int DownloadStoppedFormat = 7112;    // s: percent, s: why; the file is as it was
+constexpr int ReasonNoAnswer = 7120;
+constexpr int ReasonRestart = 7121;
+constexpr int ReasonPortGone = 7122;
+constexpr int ReasonRefusedFormat = 7123; // s: the converter's status bytes in hex
+constexpr int ReasonFileNotWritten = 7124;
+constexpr int ReasonPasswordCancelled = 7125;
+constexpr int ReadStoppedFormat = 7130;  // s: why
+constexpr int WriteStoppedFormat = 7131; // s: why
+
 // Labels of the menu descriptions, keys of the "menus" section.
 namespace menu {
 constexpr int File = 1;
@@ -258,6 +279,7 @@ constexpr int FileExit = 110;
 constexpr int Port = 200;
 constexpr int AccessPassword = 201;
 constexpr int Language = 202;
+constexpr int ReadBackAfterWrite = 203;
 constexpr int DeviceReset = 300;
 constexpr int FlashLoad = 301;
 constexpr int FlashDownload = 302;
@@ -331,6 +353,25 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, FlashDownloadFailed, ""},
     {Section::Strings, FlashDownloadCancelQuestion, ""},
     {Section::Strings, FlashDownloadDone, ""},
+    {Section::Strings, ReadProgressFormat, "s"},
+    {Section::Strings, WriteDone, ""},
+    {Section::Strings, WriteVerified, ""},
+    {Section::Strings, WriteDiffersFormat, "s"},
+    {Section::Strings, WriteUncheckedFormat, "s"},
+    {Section::Strings, OperationStoppedFormat, "s"},
+    {Section::Strings, LinkLost, ""},
+    {Section::Strings, CommandNotSent, ""},
+    {Section::Strings, LoadingStoppedFormat, "ss"},
+    {Section::Strings, LoadingStoppedWaitsFormat, "ss"},
+    {Section::Strings, DownloadStoppedFormat, "ss"},
+    {Section::Strings, ReasonNoAnswer, ""},
+    {Section::Strings, ReasonRestart, ""},
+    {Section::Strings, ReasonPortGone, ""},
+    {Section::Strings, ReasonRefusedFormat, "s"},
+    {Section::Strings, ReasonFileNotWritten, ""},
+    {Section::Strings, ReasonPasswordCancelled, ""},
+    {Section::Strings, ReadStoppedFormat, "s"},
+    {Section::Strings, WriteStoppedFormat, "s"},
     {Section::Strings, FirmwareFileInvalid, ""},
     {Section::Strings, FlashLoadConfirmFormat, "s"},
     {Section::Strings, FlashLoadTitle, ""},
@@ -505,6 +546,7 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Menus, menu::Port, ""},
     {Section::Menus, menu::AccessPassword, ""},
     {Section::Menus, menu::Language, ""},
+    {Section::Menus, menu::ReadBackAfterWrite, ""},
     {Section::Menus, menu::DeviceReset, ""},
     {Section::Menus, menu::FlashLoad, ""},
     {Section::Menus, menu::FlashDownload, ""},

@@ -19,6 +19,7 @@ const QString kCy = QStringLiteral("cy");
 const QString kMaximized = QStringLiteral("init maximized");
 const QString kSplitterPos = QStringLiteral("splitter pos");
 const QString kLogLines = QStringLiteral("log lines");
+const QString kReadBack = QStringLiteral("read back after write");
 
 constexpr quint32 kMinusOne = 0xFFFFFFFF;
 
@@ -77,6 +78,8 @@ bool WindowSettings::load() {
     logLines = std::clamp(RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath,
                                                    kLogLines, kDefaultLogLines),
                           kMinLogLines, kMaxLogLines);
+    readBackAfterWrite =
+        RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath, kReadBack, 1) != 0;
     return true;
 }
 
@@ -91,6 +94,7 @@ bool WindowSettings::save() const {
     writeDword(kMaximized, maximized ? 0xFFFFFFFF : 0);
     writeDword(kSplitterPos, static_cast<quint32>(splitterPos));
     writeDword(kLogLines, logLines);
+    writeDword(kReadBack, readBackAfterWrite ? 1 : 0);
     return true;
 }
 

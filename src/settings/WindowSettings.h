@@ -34,8 +34,9 @@ public:
     virtual ~WindowSettings() = default;
 
     // Reads the three folders (an empty one becomes the working folder), the rectangle from "x",
-    // "y", "cx", "cy" (any negative or overflowing value gives kDefaultRect), "init maximized" and
-    // "splitter pos" and "log lines" (kept within kMinLogLines..kMaxLogLines). Always true.
+    // "y", "cx", "cy" (any negative or overflowing value gives kDefaultRect), "init maximized",
+    // "splitter pos", "log lines" (kept within kMinLogLines..kMaxLogLines) and "read back after
+    // write" (on unless 0). Always true.
     bool load();
     // Writes the same values in the same order; the store is created by the first save. Always
     // true.
@@ -52,6 +53,8 @@ public:
     bool statusBarVisible = true; // never stored
     qint32 splitterPos = kDefaultSplitterPos;
     quint32 logLines = kDefaultLogLines;
+    // A write to the converter reads the configuration back and compares.
+    bool readBackAfterWrite = true;
 };
 
 } // namespace vandrel

@@ -175,6 +175,28 @@ TEST_F(WindowSettingsTest, FreshStoreGivesDefaults) {
     EXPECT_FALSE(window.maximized);
     EXPECT_EQ(window.splitterPos, 240);
     EXPECT_EQ(window.logLines, 100000u);
+    EXPECT_TRUE(window.readBackAfterWrite) << "a write is checked unless the user says no";
+}
+
+TEST_F(WindowSettingsTest, ReadBackAfterWriteIsStoredAndAnyOtherValueMeansOn) {
+    const std::pair<QVariant, bool> cases[] = {
+        {QStringLiteral("0"), false}, {QStringLiteral("1"), true}, {QStringLiteral("7"), true},
+        {QStringLiteral("no"), true}, // unreadable: the default
+    };
+    for (const auto& [stored, expected] : cases) {
+        SCOPED_TRACE(stored.toString().toStdString());
+        setRaw(kMachine, keyOf("read back after write"), stored);
+        WindowSettings window;
+        window.load();
+        EXPECT_EQ(window.readBackAfterWrite, expected);
+    }
+    WindowSettings window;
+    window.readBackAfterWrite = false;
+    ASSERT_TRUE(window.save());
+    EXPECT_EQ(raw(kMachine, keyOf("read back after write")).toUInt(), 0u);
+    WindowSettings again;
+    again.load();
+    EXPECT_FALSE(again.readBackAfterWrite);
 }
 
 TEST_F(WindowSettingsTest, LogLinesAreKeptWithinTheirRangeAndStored) {

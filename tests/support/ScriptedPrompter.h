@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -82,6 +83,14 @@ public:
         return next(saveAnswers);
     }
 
+    // Answered like getOpenFileName, from the event loop.
+    void openFileName(const vandrel::FileDialogRequest& request, QWidget*,
+                      std::function<void(std::optional<vandrel::FileChoice>)> chosen) override {
+        openRequests.push_back(request);
+        const std::optional<vandrel::FileChoice> answer = next(openAnswers);
+        QTimer::singleShot(0, &context_, [chosen, answer] { chosen(answer); });
+    }
+
     int runDialog(QDialog& dialog) override {
         dialogs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
         if (dialogSteps.empty()) {
@@ -91,6 +100,33 @@ public:
         DialogStep step = std::move(dialogSteps.front());
         dialogSteps.pop_front();
         return step(dialog);
+    }
+
+    // Like runDialog, but the step runs from the event loop and the result reaches `finished`,
+    // as a dialog opened without waiting gives it.
+    void openDialog(QDialog& dialog, std::function<void(int)> finished) override {
+        dialogs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
+        QObject::connect(&dialog, &QDialog::finished, &dialog, std::move(finished),
+                         Qt::SingleShotConnection);
+        std::optional<DialogStep> step;
+        if (!dialogSteps.empty()) {
+            step = std::move(dialogSteps.front());
+            dialogSteps.pop_front();
+        }
+        QPointer<QDialog> open(&dialog);
+        QTimer::singleShot(0, &context_, [open, step] {
+            if (!open) {
+                return;
+            }
+            if (!open->isVisible()) {
+                open->open();
+            }
+            if (step) {
+                (*step)(*open);
+            } else {
+                open->reject();
+            }
+        });
     }
 
     // The dialog's result after a step has pressed its buttons.

@@ -37,6 +37,7 @@ QList<CommandSpec> commandSpecs() {
         {cmd::Port, m::Port, {}},
         {cmd::AccessPassword, m::AccessPassword, {}},
         {cmd::Language, m::Language, {}},
+        {cmd::ReadBackAfterWrite, m::ReadBackAfterWrite, {}, true},
         {cmd::DeviceReset, m::DeviceReset, {}},
         {cmd::FlashLoad, m::FlashLoad, {}},
         {cmd::FlashDownload, m::FlashDownload, {}},

@@ -34,5 +34,6 @@ inline constexpr int AccessPassword = 0x802E;
 inline constexpr int Language = 0x802F;
 inline constexpr int FlashDownload = 0x8030;
 inline constexpr int FlashLoad = 0x8031;
+inline constexpr int ReadBackAfterWrite = 0x8040;
 
 } // namespace vandrel::cmd

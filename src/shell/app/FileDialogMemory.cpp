@@ -21,4 +21,21 @@ std::optional<FileChoice> askForFile(Prompter& prompter, FileDialogKind kind,
     return chosen;
 }
 
+void askForFileLater(Prompter& prompter, QWidget* parent, FileDialogRequest request,
+                     int& filterIndex, QString& folder,
+                     std::function<void(std::optional<FileChoice>)> chosen) {
+    request.filterIndex = filterIndex;
+    request.folder = folder;
+    int* index = &filterIndex;
+    QString* remembered = &folder;
+    prompter.openFileName(request, parent,
+                          [index, remembered, chosen](std::optional<FileChoice> choice) {
+                              if (choice) {
+                                  *index = choice->filterIndex;
+                                  *remembered = folderOf(choice->path);
+                              }
+                              chosen(std::move(choice));
+                          });
+}
+
 } // namespace vandrel

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace vandrel {
@@ -17,5 +18,11 @@ enum class FileDialogKind { Open, Save };
 // filter chosen last time for that kind, and remembers both when the user picks a file.
 std::optional<FileChoice> askForFile(Prompter& prompter, FileDialogKind kind,
                                      FileDialogRequest request, int& filterIndex, QString& folder);
+
+// The same for an existing file, without waiting: `chosen` gets the answer. `filterIndex` and
+// `folder` must outlive the dialog.
+void askForFileLater(Prompter& prompter, QWidget* parent, FileDialogRequest request,
+                     int& filterIndex, QString& folder,
+                     std::function<void(std::optional<FileChoice>)> chosen);
 
 } // namespace vandrel

@@ -1,25 +1,33 @@
 #pragma once
 
+#include <QObject>
+#include <QPointer>
+
 #include <optional>
 #include <string>
 
+class QWidget;
+
 namespace vandrel {
 
-struct AppCore;
-class DeviceOperations;
+class DeviceGateway;
+class LanguageManager;
 class Prompter;
+class WindowSettings;
 
 // The user's side of the FLASH transfers: the file dialogs, the firmware header check and the
-// question before loading. The transfers themselves belong to the device operations.
-class FlashCommands {
+// question before loading. The transfers themselves go through the device gateway.
+class FlashCommands : public QObject {
+    Q_OBJECT
 public:
-    FlashCommands(AppCore& core, Prompter& prompter, DeviceOperations& operations)
-        : core_(core), prompter_(prompter), operations_(operations) {}
+    FlashCommands(const LanguageManager& language, WindowSettings& windowSettings,
+                  Prompter& prompter, DeviceGateway& gateway, QWidget* window);
 
+    // The user's commands: their dialogs run inside the command.
     void onFlashLoad();
     void onFlashDownload();
     // The converter's loader waits for firmware: the file for it is chosen, checked and
-    // confirmed, or the loading is declined.
+    // confirmed, or the loading is declined. Nothing here waits: each step answers the last.
     void chooseFirmwareForConverter();
 
     int filterIndex() const { return filterIndex_; }
@@ -29,10 +37,13 @@ private:
     std::optional<std::string> chooseFirmware();
     // Header check and the question; false when the file is refused or the user says no.
     bool confirmFirmware(const std::string& path);
+    void checkFirmwareForConverter(const std::string& path);
 
-    AppCore& core_;
+    const LanguageManager& language_;
+    WindowSettings& windowSettings_;
     Prompter& prompter_;
-    DeviceOperations& operations_;
+    DeviceGateway& gateway_;
+    QWidget* window_;
     int filterIndex_ = 1;
 };
 

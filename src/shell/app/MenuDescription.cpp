@@ -28,6 +28,8 @@ constexpr MenuEntry kMainMenu[] = {
     {1, m::Port, cmd::Port},
     {1, m::AccessPassword, cmd::AccessPassword},
     {1, m::Language, cmd::Language},
+    {1, 0, 0},
+    {1, m::ReadBackAfterWrite, cmd::ReadBackAfterWrite},
     {0, m::Device, 0},
     {1, m::DeviceReset, cmd::DeviceReset},
     {1, 0, 0},

@@ -55,9 +55,16 @@ public:
     // None when the user cancelled.
     virtual std::optional<FileChoice> getOpenFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<FileChoice> getSaveFileName(const FileDialogRequest& request) = 0;
+    // The file dialog for an existing file, without waiting: `chosen` gets the answer (none when
+    // the user cancelled) once the dialog has ended.
+    virtual void openFileName(const FileDialogRequest& request, QWidget* parent,
+                              std::function<void(std::optional<FileChoice>)> chosen) = 0;
 
     // Runs a modal dialog to its end and answers its result code.
     virtual int runDialog(QDialog& dialog) = 0;
+    // Opens a dialog without waiting for it: `finished` gets its result code once it ends. The
+    // dialog must live until then.
+    virtual void openDialog(QDialog& dialog, std::function<void(int)> finished) = 0;
 };
 
 // The real dialogs, owned by the active window.
@@ -70,7 +77,10 @@ public:
     using Prompter::show;
     std::optional<FileChoice> getOpenFileName(const FileDialogRequest& request) override;
     std::optional<FileChoice> getSaveFileName(const FileDialogRequest& request) override;
+    void openFileName(const FileDialogRequest& request, QWidget* parent,
+                      std::function<void(std::optional<FileChoice>)> chosen) override;
     int runDialog(QDialog& dialog) override;
+    void openDialog(QDialog& dialog, std::function<void(int)> finished) override;
 };
 
 // Sends the language manager's message boxes to `prompter`, which must outlive the routing.

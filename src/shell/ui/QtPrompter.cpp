@@ -10,15 +10,19 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <memory>
+
 namespace vandrel {
 namespace {
 
-std::optional<FileChoice> runFileDialog(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(QApplication::activeWindow(), request.title, request.folder);
+void configureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save,
+                         QStringList& filters) {
+    dialog.setWindowTitle(request.title);
+    dialog.setDirectory(request.folder);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(save && request.confirmOverwrite));
-    const QStringList filters = nameFiltersFromPipeText(request.filter);
+    filters = nameFiltersFromPipeText(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
         const int index = std::clamp(request.filterIndex, 1, static_cast<int>(filters.size()));
@@ -30,7 +34,11 @@ std::optional<FileChoice> runFileDialog(const FileDialogRequest& request, bool s
     if (!request.fileName.isEmpty()) {
         dialog.selectFile(request.fileName);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+}
+
+std::optional<FileChoice> chosenFile(const QFileDialog& dialog, const FileDialogRequest& request,
+                                     const QStringList& filters) {
+    if (dialog.result() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     FileChoice choice;
@@ -38,6 +46,14 @@ std::optional<FileChoice> runFileDialog(const FileDialogRequest& request, bool s
     const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
     choice.filterIndex = index >= 0 ? static_cast<int>(index) + 1 : request.filterIndex;
     return choice;
+}
+
+std::optional<FileChoice> runFileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(QApplication::activeWindow());
+    QStringList filters;
+    configureFileDialog(dialog, request, save, filters);
+    dialog.exec();
+    return chosenFile(dialog, request, filters);
 }
 
 } // namespace
@@ -91,8 +107,28 @@ std::optional<FileChoice> QtPrompter::getSaveFileName(const FileDialogRequest& r
     return runFileDialog(request, true);
 }
 
+void QtPrompter::openFileName(const FileDialogRequest& request, QWidget* parent,
+                              std::function<void(std::optional<FileChoice>)> chosen) {
+    auto* dialog =
+        new QFileDialog(parent != nullptr ? parent->window() : QApplication::activeWindow());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto filters = std::make_shared<QStringList>();
+    configureFileDialog(*dialog, request, false, *filters);
+    QObject::connect(dialog, &QDialog::finished, dialog,
+                     [dialog, request, filters, chosen] {
+                         chosen(chosenFile(*dialog, request, *filters));
+                     });
+    dialog->open();
+}
+
 int QtPrompter::runDialog(QDialog& dialog) {
     return dialog.exec();
+}
+
+void QtPrompter::openDialog(QDialog& dialog, std::function<void(int)> finished) {
+    QObject::connect(&dialog, &QDialog::finished, &dialog, std::move(finished),
+                     Qt::SingleShotConnection);
+    dialog.open();
 }
 
 void routeMessages(LanguageManager& languages, Prompter& prompter) {
