@@ -1,6 +1,7 @@
 #include "configview/ConfigView.h"
 
 #include "config/ConfigFile.h"
+#include "configview/ConfigDocument.h"
 #include "configview/ConfigPage.h"
 #include "configview/PageFactory.h"
 #include "configview/PageTable.h"
@@ -9,7 +10,6 @@
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,8 +57,8 @@ QList<QWidget*> tabStops(QWidget* page) {
 
 } // namespace
 
-ConfigView::ConfigView(ConverterConfig& record, const LanguageManager& language)
-    : record_(record), language_(language), keyboardTimer_(MakeQtViewTimer()) {
+ConfigView::ConfigView(ConfigDocument& document, const LanguageManager& language)
+    : document_(document), language_(language), keyboardTimer_(MakeQtViewTimer()) {
     keyboardTimer_->setExpiry([this] { switchPage(); });
 }
 
@@ -114,11 +114,15 @@ bool ConfigView::CreateView(QWidget* parent, int treeWidth) {
     splitter_->setStretchFactor(1, 1);
     SetSplitterPosition(treeWidth);
 
-    documentFlags_ = Empty;
+    connect(&document_, &ConfigDocument::opened, this, &ConfigView::documentOpened);
+    connect(&document_, &ConfigDocument::recordReplaced, this, &ConfigView::recordReplaced);
+    connect(&document_, &ConfigDocument::closed, this, &ConfigView::documentClosed);
+    connect(&document_, &ConfigDocument::deviceInfoChanged, this, &ConfigView::deviceInfoChanged);
     currentPage_ = PageId::Blank;
-    filePath_.clear();
-    deviceInfo_ = DeviceInfo{};
     createPage(PageId::Blank);
+    if (!document_.isEmpty()) {
+        documentOpened();
+    }
     return true;
 }
 
@@ -197,7 +201,7 @@ void ConfigView::selectionChanged() {
 }
 
 void ConfigView::switchPage() {
-    if (isEmpty()) {
+    if (document_.isEmpty()) {
         return;
     }
     const QTreeWidgetItem* item = tree_->currentItem();
@@ -208,7 +212,7 @@ void ConfigView::switchPage() {
 }
 
 void ConfigView::createPage(int pageId) {
-    page_ = CreatePage(pageId, record_, deviceInfo_, language_, nullptr);
+    page_ = CreatePage(pageId, document_.record(), document_.deviceInfo(), language_, nullptr);
     if (page_ != nullptr) {
         pageArea_->setWidget(page_.get());
     }
@@ -233,82 +237,59 @@ bool ConfigView::CollectPage() {
         language_.MessageBox(RefusalText(currentPage_), text::CaptionIncomplete, Exclamation);
         return false;
     }
-    const ConverterConfig& copy = page_->copy();
-    for (const RecordBlock& block : PageBlocks(currentPage_)) {
-        const auto from = copy.bytes.begin() + static_cast<std::ptrdiff_t>(block.offset);
-        const auto to = record_.bytes.begin() + static_cast<std::ptrdiff_t>(block.offset);
-        if (!std::equal(from, from + static_cast<std::ptrdiff_t>(block.size), to)) {
-            documentFlags_ |= Modified;
-        }
-        std::copy_n(from, block.size, to);
-    }
+    document_.takeEdits(page_->copy(), PageBlocks(currentPage_));
     return true;
 }
 
 bool ConfigView::OpenDocument(const QString& path) {
-    if (!path.isEmpty()) {
-        ConverterConfig scratch;
-        DeviceInfo scratchInfo;
-        const int code = ReadConfigFile(QFile::encodeName(path).toStdString(), scratch,
-                                        &scratchInfo.firmwareVersion, &scratchInfo.loaderVersion,
-                                        &scratchInfo.systemInfoNumber);
-        if (code != kConfigLoaded) {
-            const int reason =
-                code == kConfigMissing ? text::ConfigFileMissing : text::ConfigFileDamaged;
-            language_.FormatMessageBox(text::ConfigReadFailedFormat, text::CaptionError,
-                                       Exclamation, {language_.Text(reason)});
-            return false;
-        }
-        record_ = scratch;
-        deviceInfo_ = scratchInfo;
-        filePath_ = path;
-    } else {
-        ResetToDefaults(&record_);
-        deviceInfo_ = DeviceInfo{};
-        filePath_.clear();
+    if (path.isEmpty()) {
+        document_.newDocument();
+        return true;
     }
-    documentFlags_ = 0;
-    keyboardTimer_->stop();
-    destroyPage();
-    buildTree();
+    const int code = document_.load(path);
+    if (code != kConfigLoaded) {
+        const int reason =
+            code == kConfigMissing ? text::ConfigFileMissing : text::ConfigFileDamaged;
+        language_.FormatMessageBox(text::ConfigReadFailedFormat, text::CaptionError, Exclamation,
+                                   {language_.Text(reason)});
+        return false;
+    }
     return true;
 }
 
 bool ConfigView::SaveDocument(const QString& path) {
-    if (isEmpty() || !CollectPage()) {
+    if (document_.isEmpty() || !CollectPage()) {
         return false;
     }
-    const QString target = path.isEmpty() ? filePath_ : path;
-    if (WriteConfigFile(QFile::encodeName(target).toStdString(), record_, deviceInfo_) !=
-        kConfigWritten) {
+    const int code = path.isEmpty() ? document_.save() : document_.saveAs(path);
+    if (code != kConfigWritten) {
         language_.MessageBox(text::ConfigWriteFailed, text::CaptionError, Exclamation);
         return false;
-    }
-    documentFlags_ &= ~Modified;
-    if (!path.isEmpty()) {
-        filePath_ = path;
     }
     return true;
 }
 
 bool ConfigView::QuerySave() {
-    if (isEmpty()) {
+    if (document_.isEmpty()) {
         return true;
     }
     if (!CollectPage()) {
         return false;
     }
-    if (!isModified()) {
+    if (!document_.isModified()) {
         return true;
     }
-    const QString name = filePath_.isEmpty() ? language_.Text(text::UntitledDocument) : filePath_;
-    switch (
-        language_.FormatMessageBox(text::SaveChangesFormat, text::AppTitle, SaveQuestion, {name})) {
+    // A read over a file's document would replace that file: the question says so.
+    const bool overFile = document_.source() == ConfigDocument::Source::ConverterOverFile;
+    const QString& path = document_.filePath();
+    const int question = overFile ? text::SaveReadOverFileFormat : text::SaveChangesFormat;
+    const QString name = path.isEmpty() ? language_.Text(text::UntitledDocument) : path;
+    switch (language_.FormatMessageBox(question, text::AppTitle, SaveQuestion, {name})) {
     case ResultNo:
         return true;
     case ResultYes:
         emit saveToFileWanted();
-        return !isModified();
+        return !document_.isModified();
     default:
         // Cancel, or no answer at all: keep the changes.
         return false;
@@ -316,30 +297,24 @@ bool ConfigView::QuerySave() {
 }
 
 bool ConfigView::CloseDocument() {
-    if (isEmpty()) {
-        return true;
-    }
-    keyboardTimer_->stop();
-    rebuilding_ = true;
-    tree_->clear();
-    rebuilding_ = false;
-    destroyPage();
-    createPage(PageId::Blank);
-    currentPage_ = PageId::Blank;
-    filePath_.clear();
-    documentFlags_ = Empty;
+    document_.close();
     return true;
 }
 
-void ConfigView::ShowDeviceConfiguration() {
-    if (isEmpty()) {
-        // Keep the received record over the defaults that New puts in.
-        const ConverterConfig received = record_;
-        OpenDocument();
-        record_ = received;
-        documentFlags_ |= Modified;
+void ConfigView::documentOpened() {
+    if (tree_ == nullptr) {
         return;
     }
+    keyboardTimer_->stop();
+    destroyPage(); // not collected: its values belong to the document that went
+    buildTree();
+}
+
+void ConfigView::recordReplaced() {
+    if (tree_ == nullptr) {
+        return;
+    }
+    // The page shows values of the record that went: it goes without being collected.
     destroyPage();
     if (currentPage_ != PageId::Root) {
         QTreeWidgetItem* root = tree_->topLevelItem(0);
@@ -352,7 +327,27 @@ void ConfigView::ShowDeviceConfiguration() {
     } else {
         createPage(PageId::Root);
     }
-    documentFlags_ |= Modified;
+}
+
+void ConfigView::documentClosed() {
+    if (tree_ == nullptr) {
+        return;
+    }
+    keyboardTimer_->stop();
+    rebuilding_ = true;
+    tree_->clear();
+    rebuilding_ = false;
+    destroyPage();
+    createPage(PageId::Blank);
+    currentPage_ = PageId::Blank;
+}
+
+void ConfigView::deviceInfoChanged() {
+    // The versions page shows the device information as it was built: build it again.
+    if (currentPage_ == PageId::Page41 && page_ != nullptr) {
+        destroyPage();
+        createPage(PageId::Page41);
+    }
 }
 
 void ConfigView::RetranslateView() {
@@ -408,7 +403,7 @@ void ConfigView::PreviousPane() {
 void ConfigView::togglePaneFocus() {
     const PageRow* row = FindPageRow(currentPage_);
     const bool textPage = row == nullptr || row->bodyText != NoText;
-    if (!isVisible() || isEmpty() || page_ == nullptr || textPage) {
+    if (!isVisible() || document_.isEmpty() || page_ == nullptr || textPage) {
         return;
     }
     if (!tree_->hasFocus()) {

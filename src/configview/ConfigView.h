@@ -1,8 +1,5 @@
 #pragma once
 
-#include "config/ConverterConfig.h"
-#include "config/DeviceInfo.h"
-
 #include <QString>
 #include <QWidget>
 
@@ -16,22 +13,22 @@ class QTreeWidgetItem;
 
 namespace vandrel {
 
+class ConfigDocument;
 class ConfigPage;
 class LanguageManager;
 class PageTree;
 class ViewTimer;
 
-// The configuration document and its editor: the file name, the DeviceInfo beside the record,
-// the modified and empty flags, a tree of pages on the left and the page being edited on the
-// right. It edits the record it is given (owned by the application) and decides when page
-// values go back into it. Message boxes go through the language manager; bringing the view's
-// tab to the front and saving to the current file are signals the main window answers
-// synchronously (connect them directly).
+// The editor of a configuration document: a tree of pages on the left and the page being edited
+// on the right. The document owns the record, the file and the flags; the view shows the
+// document's record on its pages, follows the document's signals and decides when page values
+// go back into the document. It runs the document operations that need the page collected
+// first or that tell the user why they failed. Message boxes go through the language manager;
+// bringing the view's tab to the front and saving to the current file are signals the main
+// window answers synchronously (connect them directly).
 class ConfigView : public QWidget {
     Q_OBJECT
 public:
-    enum DocumentFlag : int { Modified = 0x1, Empty = 0x2 };
-
     static constexpr int DefaultTreeWidth = 240;
     static constexpr int HalfTreeWidth = -1; // tree pane width: half of the view
     static constexpr int MinPaneWidth = 64;
@@ -39,25 +36,24 @@ public:
     static constexpr int TitleChars = 80;
     static constexpr int CaptionChars = 260;
 
-    ConfigView(ConverterConfig& record, const LanguageManager& language);
+    ConfigView(ConfigDocument& document, const LanguageManager& language);
     ~ConfigView() override;
 
     // Builds the title, tree, splitter and page area inside `parent` with the tree pane
-    // `treeWidth` wide (0: 240 pixels, -1: half the width) and shows the blank page; the document
-    // starts empty. False when the view was built already.
+    // `treeWidth` wide (0: 240 pixels, -1: half the width) and shows the document: the blank
+    // page while it is empty. False when the view was built already.
     bool CreateView(QWidget* parent, int treeWidth);
 
-    // Loads `path` into the record, or the defaults when `path` is empty (New). On a file that
-    // cannot be read, shows why and leaves the document as it was.
+    // Opens the file `path` as the document, or a new one from the defaults when `path` is
+    // empty (New). On a file that cannot be read, shows why and leaves the document as it was.
     bool OpenDocument(const QString& path = QString());
-    // Collects the page and writes the document to `path`, or to the current file when empty.
+    // Collects the page and writes the document to `path`, or to its own file when empty; shows
+    // why when the file cannot be written.
     bool SaveDocument(const QString& path = QString());
     // Asks whether to save a modified document; false when the caller must stop.
     bool QuerySave();
     // Makes the document empty; the record keeps its contents.
     bool CloseDocument();
-    // Call after a complete record from the converter has replaced the record's contents.
-    void ShowDeviceConfiguration();
     // Takes the values of the page being edited into the record; false when the page refuses.
     bool CollectPage();
     // Sets every text again after a language switch.
@@ -72,13 +68,7 @@ public:
     void NextPane();
     void PreviousPane();
 
-    int documentFlags() const { return documentFlags_; }
-    bool isModified() const { return (documentFlags_ & Modified) != 0; }
-    bool isEmpty() const { return (documentFlags_ & Empty) != 0; }
-    const QString& filePath() const { return filePath_; }
-    const DeviceInfo& deviceInfo() const { return deviceInfo_; }
-    // The converter's system information arrived; shown the next time page 41 is built.
-    void setDeviceInfo(const DeviceInfo& info) { deviceInfo_ = info; }
+    ConfigDocument& document() const { return document_; }
     int currentPage() const { return currentPage_; }
     ConfigPage* page() const { return page_.get(); }
     PageTree* tree() const { return tree_; }
@@ -96,6 +86,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // What the view does when the document changes.
+    void documentOpened();
+    void recordReplaced();
+    void documentClosed();
+    void deviceInfoChanged();
+
     void buildTree();
     void selectionChanged();
     void switchPage();
@@ -105,7 +101,7 @@ private:
     void togglePaneFocus();
     QString caption(int pageId) const;
 
-    ConverterConfig& record_;
+    ConfigDocument& document_;
     const LanguageManager& language_;
     std::unique_ptr<ViewTimer> keyboardTimer_;
 
@@ -116,9 +112,6 @@ private:
     std::unique_ptr<ConfigPage> page_;
 
     int currentPage_ = -1;
-    DeviceInfo deviceInfo_;
-    QString filePath_;
-    int documentFlags_ = Empty;
     // Tree width still to be applied once the view has its size.
     int pendingTreeWidth_ = DefaultTreeWidth;
     bool treeWidthPending_ = true;

@@ -120,6 +120,10 @@ constexpr int ConfigReadFailedFormat = 710; // s: ConfigFileMissing or ConfigFil
 constexpr int ConfigFileMissing = 711;
 constexpr int ConfigFileDamaged = 712;
 constexpr int SaveChangesFormat = 720; // s: file path or UntitledDocument
+// s: the file name; the document name of a configuration read from the converter into a file's
+// document, which saving would replace
+constexpr int ReadOverFileNameFormat = 721;
+constexpr int SaveReadOverFileFormat = 722; // s: file path; the save question for that document
 
 // Choice between the converter and a file
 constexpr int SourceOpenTitle = 750;

@@ -42,10 +42,10 @@ protected:
 };
 
 TEST_F(ConfigViewTest, StartsEmptyWithTheBlankPage) {
-    EXPECT_EQ(view->documentFlags(), ConfigView::Empty);
+    EXPECT_EQ(document.documentFlags(), ConfigDocument::EmptyFlag);
     EXPECT_EQ(view->currentPage(), -1);
-    EXPECT_TRUE(view->filePath().isEmpty());
-    EXPECT_EQ(view->deviceInfo().systemInfoNumber, 255);
+    EXPECT_TRUE(document.filePath().isEmpty());
+    EXPECT_EQ(document.deviceInfo().systemInfoNumber, 255);
     EXPECT_EQ(view->tree()->topLevelItemCount(), 0);
     ASSERT_NE(view->page(), nullptr);
     EXPECT_TRUE(control<QLabel>("ctl1003")->text().isEmpty());
@@ -58,10 +58,12 @@ TEST_F(ConfigViewTest, StartsEmptyWithTheBlankPage) {
 }
 
 TEST_F(ConfigViewTest, NewBuildsTheTreeAndShowsTheFirstPage) {
-    record.bytes.fill(0x55);
+    ConverterConfig filled;
+    filled.bytes.fill(0x55);
+    openOn(filled, 22);
     ASSERT_TRUE(view->OpenDocument());
     EXPECT_EQ(record.bytes, Defaults().bytes);
-    EXPECT_EQ(view->documentFlags(), 0);
+    EXPECT_EQ(document.documentFlags(), 0);
     EXPECT_EQ(view->currentPage(), 0);
     EXPECT_EQ(control<QLabel>("ctl1003")->text(), text(611).left(259));
 
@@ -102,7 +104,7 @@ TEST_F(ConfigViewTest, RefusedCollectKeepsTheTreeOnThePageForMouseAndKeyboard) {
     EXPECT_EQ(tabRequests, 1);
     // The record keeps its old code although edit 1000 changed; the input stays on the page.
     EXPECT_EQ(record.bytes, before.bytes);
-    EXPECT_FALSE(view->isModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_EQ(control<QLineEdit>("ctl1000")->text(), "*99*n#");
 
     view->tree()->setFocus();
@@ -117,7 +119,7 @@ TEST_F(ConfigViewTest, RefusedCollectKeepsTheTreeOnThePageForMouseAndKeyboard) {
     clickItem(22);
     EXPECT_EQ(view->currentPage(), 22);
     EXPECT_EQ(CodeFieldText(record, p21Code1On), "*99*n#");
-    EXPECT_TRUE(view->isModified());
+    EXPECT_TRUE(document.isModified());
 }
 
 struct RefusalCase {
@@ -140,7 +142,7 @@ TEST_P(PageRefusal, SwitchedOnEmptyFieldRefusesWithThePageText) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, text(c.refusalText));
     EXPECT_EQ(record.bytes, Defaults().bytes);
-    EXPECT_FALSE(view->isModified());
+    EXPECT_FALSE(document.isModified());
     // Save and the save question stop at the refusal as well.
     EXPECT_FALSE(view->SaveDocument());
     EXPECT_FALSE(view->QuerySave());
@@ -172,18 +174,19 @@ TEST_F(ConfigViewTest, Page22SecondSwitchMakesItsFirstCodeMandatory) {
 TEST_F(ConfigViewTest, ModifiedOnlyWhenACollectFindsADifference) {
     openOn(Defaults(), 23);
     ASSERT_TRUE(view->CollectPage());
-    EXPECT_FALSE(view->isModified());
+    EXPECT_FALSE(document.isModified());
     control<QLineEdit>("ctl1000")->setText("*37#");
-    EXPECT_FALSE(view->isModified()) << "editing alone";
+    EXPECT_FALSE(document.isModified()) << "editing alone";
     ASSERT_TRUE(view->CollectPage());
-    EXPECT_TRUE(view->isModified());
+    EXPECT_TRUE(document.isModified());
     // Text and group pages never change the record.
-    ASSERT_TRUE(view->OpenDocument());
-    record.bytes[p11Count] = 99;
+    ConverterConfig odd = Defaults();
+    odd.bytes[p11Count] = 99;
+    document.newDocument(odd);
     ASSERT_TRUE(showPage(1));
     ASSERT_TRUE(showPage(41));
     ASSERT_TRUE(view->CollectPage());
-    EXPECT_FALSE(view->isModified());
+    EXPECT_FALSE(document.isModified());
     EXPECT_EQ(record.bytes[p11Count], 99);
 }
 
@@ -245,8 +248,8 @@ TEST_F(ConfigViewTest, OpenOfABadFileKeepsTheDocument) {
         EXPECT_EQ(messages.shown[0].title, text(10));
         EXPECT_EQ(messages.shown[0].style.icon, MessageIcon::Warning);
         EXPECT_EQ(record.bytes, before.bytes);
-        EXPECT_TRUE(view->isModified());
-        EXPECT_TRUE(view->filePath().isEmpty());
+        EXPECT_TRUE(document.isModified());
+        EXPECT_TRUE(document.filePath().isEmpty());
         EXPECT_EQ(view->currentPage(), 23);
     }
 }
@@ -259,22 +262,22 @@ TEST_F(ConfigViewTest, SaveAndOpenKeepRecordDeviceInfoAndPath) {
     DeviceInfo info;
     SetVersionText(info.loaderVersion, "L1.0");
     info.systemInfoNumber = 1;
-    view->setDeviceInfo(info);
+    document.takeDeviceInfo(info);
     // Saving collects the page first.
     ASSERT_TRUE(view->SaveDocument(path));
     EXPECT_EQ(record.bytes[enableBits], 0x40);
-    EXPECT_FALSE(view->isModified());
-    EXPECT_EQ(view->filePath(), path);
+    EXPECT_FALSE(document.isModified());
+    EXPECT_EQ(document.filePath(), path);
     const ConverterConfig saved = record;
 
     ASSERT_TRUE(view->OpenDocument());
-    EXPECT_TRUE(view->filePath().isEmpty());
+    EXPECT_TRUE(document.filePath().isEmpty());
     ASSERT_TRUE(view->OpenDocument(path));
     EXPECT_EQ(record.bytes, saved.bytes);
-    EXPECT_EQ(view->filePath(), path);
-    EXPECT_EQ(view->documentFlags(), 0);
-    EXPECT_EQ(VersionTextString(view->deviceInfo().loaderVersion), "L1.0");
-    EXPECT_EQ(view->deviceInfo().systemInfoNumber, 1);
+    EXPECT_EQ(document.filePath(), path);
+    EXPECT_EQ(document.documentFlags(), 0);
+    EXPECT_EQ(VersionTextString(document.deviceInfo().loaderVersion), "L1.0");
+    EXPECT_EQ(document.deviceInfo().systemInfoNumber, 1);
     EXPECT_EQ(view->currentPage(), 0);
 
     // Without a path the document goes to its own file.
@@ -293,13 +296,13 @@ TEST_F(ConfigViewTest, FailedSaveKeepsModifiedAndPath) {
     const QString good = QString::fromStdString(dir.file("good.dat"));
     ASSERT_TRUE(view->OpenDocument());
     ASSERT_TRUE(view->SaveDocument(good));
-    view->ShowDeviceConfiguration(); // modified
+    document.takeRead(Defaults()); // modified
     EXPECT_FALSE(view->SaveDocument(QString::fromStdString(dir.file("no/such/folder/x.dat"))));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, text(705));
     EXPECT_EQ(messages.shown[0].title, text(10));
-    EXPECT_TRUE(view->isModified());
-    EXPECT_EQ(view->filePath(), good);
+    EXPECT_TRUE(document.isModified());
+    EXPECT_EQ(document.filePath(), good);
 }
 
 struct QuestionCase {
@@ -325,7 +328,7 @@ TEST_P(SaveQuestion, AnswersDecideWhetherTheCallerGoesOn) {
     EXPECT_TRUE(view->QuerySave()) << "not modified: no question";
     EXPECT_TRUE(messages.shown.empty());
 
-    view->ShowDeviceConfiguration();
+    document.takeRead(Defaults());
     messages.answer = c.answer;
     EXPECT_EQ(view->QuerySave(), c.result);
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -351,18 +354,28 @@ TEST_F(ConfigViewTest, SaveQuestionNamesTheFile) {
     const QString path = QString::fromStdString(dir.file("named.dat"));
     ASSERT_TRUE(view->OpenDocument());
     ASSERT_TRUE(view->SaveDocument(path));
-    view->ShowDeviceConfiguration();
+    openOn(Defaults(), 0);
+    ASSERT_TRUE(view->OpenDocument(path));
+    ASSERT_TRUE(showPage(23));
+    control<QAbstractButton>("ctl1010")->click();
     messages.answer = ResultNo;
-    EXPECT_TRUE(view->QuerySave());
+    EXPECT_TRUE(view->QuerySave()) << "collects the page, which changes the document";
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, text(720).replace("%s", path));
+
+    // A read over the file's document: the question says the file would be replaced.
+    document.takeRead(Defaults());
+    EXPECT_TRUE(view->QuerySave());
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text, text(722).replace("%s", path));
 }
 
 TEST_F(ConfigViewTest, CloseEmptiesTheDocumentButKeepsTheRecord) {
-    openOn(Defaults(), 21);
-    record.bytes[reserved] = 7;
+    ConverterConfig kept = Defaults();
+    kept.bytes[reserved] = 7;
+    openOn(kept, 21);
     ASSERT_TRUE(view->CloseDocument());
-    EXPECT_EQ(view->documentFlags(), ConfigView::Empty);
+    EXPECT_EQ(document.documentFlags(), ConfigDocument::EmptyFlag);
     EXPECT_EQ(view->currentPage(), -1);
     EXPECT_EQ(view->tree()->topLevelItemCount(), 0);
     EXPECT_TRUE(control<QLabel>("ctl1003")->text().isEmpty());
@@ -375,11 +388,10 @@ TEST_F(ConfigViewTest, ConfigurationFromTheConverterIntoAnEmptyView) {
     ConverterConfig received = Defaults();
     received.bytes[p11Count] = 17;
     received.bytes[reserved] = 0xAB;
-    record = received;
-    view->ShowDeviceConfiguration();
+    document.takeRead(received);
     EXPECT_EQ(record.bytes, received.bytes);
-    EXPECT_EQ(view->documentFlags(), ConfigView::Modified);
-    EXPECT_TRUE(view->filePath().isEmpty());
+    EXPECT_EQ(document.documentFlags(), ConfigDocument::Modified);
+    EXPECT_TRUE(document.filePath().isEmpty());
     EXPECT_EQ(view->currentPage(), 0);
     ASSERT_TRUE(showPage(11));
     EXPECT_EQ(control<QLineEdit>("ctl1007")->text(), "17");
@@ -390,22 +402,19 @@ TEST_F(ConfigViewTest, ConfigurationFromTheConverterReplacesTheShownPage) {
     control<QLineEdit>("ctl1007")->setText("5"); // dropped: the page is not collected
     ConverterConfig received = Defaults();
     received.bytes[p11Count] = 9;
-    record = received;
-    view->ShowDeviceConfiguration();
+    document.takeRead(received);
     EXPECT_EQ(view->currentPage(), 0);
     EXPECT_EQ(view->tree()->currentItem(), item(0));
-    EXPECT_TRUE(view->isModified());
+    EXPECT_TRUE(document.isModified());
     EXPECT_EQ(record.bytes, received.bytes);
     ASSERT_TRUE(showPage(11));
     EXPECT_EQ(control<QLineEdit>("ctl1007")->text(), "9");
 
     // On page 0 it is built again.
     ASSERT_TRUE(showPage(0));
-    const ConfigPage* before = view->page();
-    view->ShowDeviceConfiguration();
+    document.takeRead(Defaults());
     EXPECT_EQ(view->currentPage(), 0);
     EXPECT_NE(view->page(), nullptr);
-    (void)before;
 }
 
 TEST_F(ConfigViewTest, LanguageSwitchRetranslatesTheOpenPage) {
@@ -463,7 +472,8 @@ TEST_F(ConfigViewTest, SplitterWidths) {
 }
 
 TEST_F(ConfigViewTest, HalfWidthIsTakenOnceTheViewHasItsSize) {
-    ConfigView other(record, language);
+    ConfigDocument otherDocument;
+    ConfigView other(otherDocument, language);
     ASSERT_TRUE(other.CreateView(nullptr, ConfigView::HalfTreeWidth));
     EXPECT_FALSE(other.CreateView(nullptr, 0));
     EXPECT_EQ(other.SplitterPosition(), ConfigView::HalfTreeWidth);

@@ -76,7 +76,7 @@ TEST_P(PageWheel, ListTakesTheWheelOnlyWithTheFocus) {
         EXPECT_GT(bar->value(), position) << "the page scrolls down instead";
     }
     ASSERT_TRUE(view->CollectPage());
-    EXPECT_FALSE(view->isModified()) << Differences(record, r);
+    EXPECT_FALSE(document.isModified()) << Differences(record, r);
 
     // With the focus the wheel is the list's.
     list->setFocus();
@@ -84,7 +84,7 @@ TEST_P(PageWheel, ListTakesTheWheelOnlyWithTheFocus) {
     turnWheel(list, c.notches);
     EXPECT_EQ(list->currentIndex(), entry - c.notches);
     ASSERT_TRUE(view->CollectPage());
-    EXPECT_TRUE(view->isModified());
+    EXPECT_TRUE(document.isModified());
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, PageWheel,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/ConverterConfig.h"
+#include "configview/ConfigDocument.h"
 #include "configview/ConfigPage.h"
 #include "configview/ConfigView.h"
 #include "configview/PageTree.h"
@@ -41,15 +42,15 @@ public:
     int starts = 0;
 };
 
-// A view on its own record with the shipped English texts, a timer the test fires and message
-// boxes that answer without a person.
+// A view on a document of its own with the shipped English texts, a timer the test fires and
+// message boxes that answer without a person.
 class ViewTest : public ::testing::Test {
 public:
     void SetUp() override {
         isolate(language, messages);
         language.setLanguageFolders({shippedLangFolder()});
         ASSERT_TRUE(language.Load(1));
-        view = std::make_unique<ConfigView>(record, language);
+        view = std::make_unique<ConfigView>(document, language);
         auto manual = std::make_unique<ManualTimer>();
         timer = manual.get();
         view->setKeyboardTimer(std::move(manual));
@@ -80,10 +81,9 @@ public:
         return view->tree()->currentItem() == target && view->currentPage() == pageId;
     }
 
-    // New document, then `contents` as the record, then the page built from it.
+    // A new document holding `contents`, then the page built from it.
     void openOn(const ConverterConfig& contents, int pageId) {
-        ASSERT_TRUE(view->OpenDocument());
-        record = contents;
+        document.newDocument(contents);
         ASSERT_TRUE(showPage(pageId));
     }
 
@@ -96,7 +96,8 @@ public:
 
     QString text(int id) const { return language.Text(id); }
 
-    ConverterConfig record;
+    ConfigDocument document;
+    const ConverterConfig& record = document.record();
     LanguageManager language;
     MessageLog messages;
     ManualTimer* timer = nullptr;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "config/ConverterConfig.h"
 #include "language/LanguageManager.h"
 #include "link/QtTimerService.h"
 #include "link/SerialChannel.h"
@@ -11,13 +10,12 @@
 namespace vandrel {
 
 // The objects that live for the whole run of the program: the settings, the language texts,
-// the configuration record, the protocol engine, its serial channel and its timers. Created
-// before the main window and destroyed after it.
+// the protocol engine, its serial channel and its timers. Created before the main window and
+// destroyed after it. The configuration record belongs to the window's document.
 struct AppCore {
     LinkSettings linkSettings;
     WindowSettings windowSettings;
     LanguageManager language;
-    ConverterConfig config;
     QtTimerService timers;
     SerialChannel channel;
     DeviceSession session;

@@ -1,7 +1,7 @@
 #include "shell/app/DocumentCommands.h"
 
-#include "config/AccessPassword.h"
 #include "config/ConverterConfig.h"
+#include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
 #include "language/TextIds.h"
 #include "settings/RecentFileList.h"
@@ -23,16 +23,11 @@ namespace {
 constexpr int kMaxDroppedPath = 259;
 }
 
-QString DocumentCommands::documentName(const QString& path) {
-    return QFileInfo(path).fileName();
-}
-
 void DocumentCommands::onFileNew() {
     if (!frame_.view->QuerySave()) {
         return;
     }
     frame_.view->OpenDocument();
-    frame_.setDocumentName(frame_.core.language.Text(text::UntitledDocument));
 }
 
 void DocumentCommands::onFileOpen() {
@@ -61,7 +56,7 @@ void DocumentCommands::onFileOpen() {
 }
 
 void DocumentCommands::stampPassword() {
-    stampAccessPassword(frame_.core.config, frame_.core.session.accessPassword);
+    frame_.document->stampAccessPassword(frame_.core.session.accessPassword);
 }
 
 void DocumentCommands::onFileSave() {
@@ -75,8 +70,10 @@ void DocumentCommands::onFileSave() {
     stampPassword();
     switch (frame_.dialogRunner->chooseSource(SourceMode::Save)) {
     case SourceChoice::Converter: {
+        // The document stays as it is: writing to the converter is no save.
+        const ConverterConfig& record = frame_.document->record();
         ConfigImage image;
-        std::copy(frame_.core.config.bytes.begin(), frame_.core.config.bytes.end(), image.begin());
+        std::copy(record.bytes.begin(), record.bytes.end(), image.begin());
         frame_.core.session.requestConfigWrite(&image, false);
         return;
     }
@@ -93,7 +90,7 @@ void DocumentCommands::onSaveToFile() {
         return;
     }
     stampPassword();
-    if (!frame_.view->filePath().isEmpty()) {
+    if (!frame_.document->filePath().isEmpty()) {
         frame_.view->SaveDocument();
         return;
     }
@@ -106,7 +103,7 @@ void DocumentCommands::saveThroughDialog() {
     request.title = language.Text(text::ConfigSaveTitle);
     request.filter = language.Text(text::ConfigFilter);
     request.defaultSuffix = QStringLiteral("DAT");
-    request.fileName = frame_.view->filePath();
+    request.fileName = frame_.document->filePath();
     request.confirmOverwrite = true;
     const std::optional<FileChoice> chosen =
         askForFile(frame_.prompter, FileDialogKind::Save, request, filterIndex_,
@@ -119,7 +116,6 @@ void DocumentCommands::saveThroughDialog() {
 void DocumentCommands::remember(const QString& path) {
     frame_.recent->add(path);
     frame_.recent->writeToRegistry(kSettingsKeyPath);
-    frame_.setDocumentName(documentName(path));
 }
 
 void DocumentCommands::onFileClose() {
@@ -127,7 +123,6 @@ void DocumentCommands::onFileClose() {
         return;
     }
     frame_.view->CloseDocument();
-    frame_.setDocumentName(QString());
 }
 
 void DocumentCommands::onRecentFile(int commandId) {
@@ -146,7 +141,6 @@ void DocumentCommands::onRecentFile(int commandId) {
             recent.add(path);
         }
         recent.writeToRegistry(kSettingsKeyPath);
-        frame_.setDocumentName(documentName(path));
         return;
     }
     if (index >= 0) {
@@ -159,8 +153,18 @@ void DocumentCommands::onDropFiles(const QStringList& paths) {
     if (paths.isEmpty()) {
         return;
     }
-    const QString path = paths.first().left(kMaxDroppedPath);
-    // Cancel at the save question keeps the document: the drop must not discard its changes.
+    openFile(paths.first().left(kMaxDroppedPath));
+}
+
+void DocumentCommands::onCommandLineFile(const QString& path) {
+    if (!path.isEmpty()) {
+        // The recent files and the title want the whole path, whatever the working folder.
+        openFile(QFileInfo(path).absoluteFilePath());
+    }
+}
+
+void DocumentCommands::openFile(const QString& path) {
+    // Cancel at the save question keeps the document: the new file must not discard its changes.
     if (!frame_.view->QuerySave()) {
         return;
     }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QString>
-
 #include <functional>
 
 namespace vandrel {
 
 struct AppCore;
+class ConfigDocument;
 class ConfigView;
 class DialogRunner;
 class Prompter;
@@ -20,10 +19,9 @@ struct FrameContext {
     AppCore& core;
     Prompter& prompter;
     DialogRunner* dialogRunner = nullptr;
+    ConfigDocument* document = nullptr;
     ConfigView* view = nullptr;
     RecentFileList* recent = nullptr;
-    // The document name in the title; empty for none.
-    std::function<void(const QString&)> setDocumentName;
     // Whether Save is enabled in the command-state table.
     std::function<bool()> saveEnabled;
 };

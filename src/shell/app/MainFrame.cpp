@@ -1,6 +1,8 @@
 #include "shell/app/MainFrame.h"
 
+#include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
+#include "language/TextFormat.h"
 #include "language/TextIds.h"
 #include "link/QueuedFrameHandler.h"
 #include "settings/RegistryStore.h"
@@ -22,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -59,7 +62,8 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     setWindowIcon(uiIcon(icon::Program));
     setMinimumSize(kMinWidth, kMinHeight);
     setAcceptDrops(true);
-    setDocumentName(QString());
+    document_ = new ConfigDocument(this);
+    updateTitle();
 
     dialogRunner_ = std::make_unique<DialogRunner>(prompter_, core_.language, this);
     commands_ = std::make_unique<CommandActions>(this);
@@ -72,9 +76,9 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     buildTabs();
 
     frame_.dialogRunner = dialogRunner_.get();
+    frame_.document = document_;
     frame_.view = view_;
     frame_.recent = &recent_;
-    frame_.setDocumentName = [this](const QString& name) { setDocumentName(name); };
     frame_.saveEnabled = [this] { return states_.save; };
     operations_ = new DeviceOperations(core_, prompter_, *dialogRunner_, *this, this);
     flash_ = std::make_unique<FlashCommands>(core_, prompter_, *operations_);
@@ -87,6 +91,11 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     connect(view_, &ConfigView::configurationTabWanted, this,
             [this] { command(cmd::ConfigTabToFront); });
     connect(view_, &ConfigView::saveToFileWanted, this, [this] { command(cmd::SaveToFile); });
+    // The title, its modified marker and Save follow the document.
+    connect(document_, &ConfigDocument::stateChanged, this, [this] {
+        updateTitle();
+        updateCommandStates();
+    });
     connect(monitor_, &SystemMonitorPane::saveLogRequested, this,
             [this] { command(cmd::SaveLog); });
     connect(monitor_, &SystemMonitorPane::logContextMenuRequested, this, &MainFrame::showLogMenu);
@@ -107,11 +116,22 @@ MainFrame::~MainFrame() {
     operations_ = nullptr;
 }
 
-void MainFrame::startUp() {
+void MainFrame::startUp(const QString& commandLineFile) {
     link_.startUp(core_.portName(), core_.linkSettings.baudrate);
     refreshStatus();
+    // Posted, so that the question or the file's message shows over the window.
+    if (commandLineFile.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { sessionQuery(SessionQuery::RunOpen); }, Qt::QueuedConnection);
+        return;
+    }
     QMetaObject::invokeMethod(
-        this, [this] { sessionQuery(SessionQuery::RunOpen); }, Qt::QueuedConnection);
+        this,
+        [this, commandLineFile] {
+            documents_.onCommandLineFile(commandLineFile);
+            updateCommandStates();
+        },
+        Qt::QueuedConnection);
 }
 
 void MainFrame::connectCommands() {
@@ -233,7 +253,7 @@ void MainFrame::buildTabs() {
     viewHolder_->setObjectName(QStringLiteral("configurationTab"));
     auto* layout = new QVBoxLayout(viewHolder_);
     layout->setContentsMargins(0, 0, 0, 0);
-    view_ = new ConfigView(core_.config, core_.language);
+    view_ = new ConfigView(*document_, core_.language);
     view_->CreateView(viewHolder_, core_.windowSettings.splitterPos);
     layout->addWidget(view_);
     tabs_->addTab(viewHolder_, QIcon(QStringLiteral(":/configview/icons/icon210.png")),
@@ -282,7 +302,7 @@ int MainFrame::activeView() const {
 
 void MainFrame::updateCommandStates() {
     CommandInputs inputs;
-    inputs.documentEmpty = view_->isEmpty();
+    inputs.documentEmpty = document_->isEmpty();
     inputs.activeView = activeView();
     inputs.logHasSelection = inputs.activeView == 1 && monitor_->traceLog().window() != nullptr &&
                              monitor_->traceLog().window()->textCursor().hasSelection();
@@ -304,10 +324,37 @@ void MainFrame::refresh() {
     refreshStatus();
 }
 
-void MainFrame::setDocumentName(const QString& name) {
-    documentName_ = name;
+QString MainFrame::documentName() const {
+    const LanguageManager& language = core_.language;
+    const QString fileName = QFileInfo(document_->filePath()).fileName();
+    switch (document_->source()) {
+    case ConfigDocument::Source::Empty:
+        break;
+    case ConfigDocument::Source::New:
+    case ConfigDocument::Source::Converter:
+        return language.Text(text::UntitledDocument);
+    case ConfigDocument::Source::File:
+        return fileName;
+    case ConfigDocument::Source::ConverterOverFile: {
+        const FormatArg name(fileName);
+        return FormatText(language.Text(text::ReadOverFileNameFormat), std::span(&name, 1));
+    }
+    }
+    return QString();
+}
+
+void MainFrame::updateTitle() {
     const QString title = core_.language.Text(text::AppTitle);
-    setWindowTitle(name.isEmpty() ? title : name + QStringLiteral(" - ") + title);
+    QString name = documentName();
+    if (name.isEmpty()) {
+        setWindowTitle(title);
+        setWindowModified(false);
+        return;
+    }
+    // "[*]" is the marker's place; one in the name itself stands for itself when doubled.
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name + QStringLiteral("[*] - ") + title);
+    setWindowModified(document_->isModified());
 }
 
 void MainFrame::setInputEnabled(bool enabled) {

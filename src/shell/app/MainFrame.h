@@ -22,6 +22,7 @@ namespace vandrel {
 
 struct AppCore;
 class CommandActions;
+class ConfigDocument;
 class ConfigView;
 class DialogRunner;
 class IdleUpdater;
@@ -45,8 +46,9 @@ public:
     ~MainFrame() override;
 
     // Everything the window builds around itself once it exists: the channel on a configured
-    // port, and the Open question posted to itself.
-    void startUp();
+    // port, and the Open question posted to itself; or, for a file named on the command line,
+    // that file opened in its place.
+    void startUp(const QString& commandLineFile = QString());
 
     // Runs a command by id, as its menu entry, toolbar button or shortcut does: nothing while
     // the command is disabled.
@@ -81,11 +83,12 @@ public:
     bool monitorTabShown() const { return monitorTabShown_; }
     bool busy() const { return operations_->busy(); }
 
-    // The document name in the title; empty for none.
-    void setDocumentName(const QString& name);
-    const QString& documentName() const { return documentName_; }
+    // The document's name in the title: none while the view is empty, the file's name for a
+    // file's document, text 703 for a new or received one without a file.
+    QString documentName() const;
 
     // Parts, for the program and its tests.
+    ConfigDocument& document() const { return *document_; }
     ConfigView* configView() const { return view_; }
     SystemMonitorPane* monitorPane() const { return monitor_; }
     QTabWidget* tabs() const { return tabs_; }
@@ -115,6 +118,8 @@ private:
     void buildTabs();
     void applyLanguage();
     void retranslateToolBar();
+    // The title and its modified marker, from the document.
+    void updateTitle();
 
     // Commands.
     void onExit();
@@ -139,6 +144,7 @@ private:
     IdleUpdater* idle_ = nullptr;
     HeaderBar* header_ = nullptr;
     QTabWidget* tabs_ = nullptr;
+    ConfigDocument* document_ = nullptr;
     ConfigView* view_ = nullptr;
     QWidget* viewHolder_ = nullptr;
     SystemMonitorPane* monitor_ = nullptr;
@@ -151,7 +157,6 @@ private:
     std::unique_ptr<FlashCommands> flash_;
 
     CommandStates states_;
-    QString documentName_;
     bool monitorTabShown_ = false;
     int logFilterIndex_ = 1;
 

@@ -1,3 +1,4 @@
+#include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
 #include "language/TextIds.h"
 #include "settings/RegistryStore.h"
@@ -92,13 +93,7 @@ void MainFrame::onLanguage() {
 void MainFrame::applyLanguage() {
     LanguageManager& language = core_.language;
     // The document name of a new or received document is itself a text.
-    if (view_->isEmpty()) {
-        setDocumentName(QString());
-    } else if (view_->filePath().isEmpty()) {
-        setDocumentName(language.Text(text::UntitledDocument));
-    } else {
-        setDocumentName(DocumentCommands::documentName(view_->filePath()));
-    }
+    updateTitle();
     buildMenus();
     retranslateToolBar();
     tabs_->setTabText(tabs_->indexOf(viewHolder_), language.Text(text::ConfigTab));
@@ -218,7 +213,7 @@ void MainFrame::onSaveLog() {
     request.title = language.Text(text::SaveLogTitle);
     request.filter = language.Text(text::LogFilter);
     request.defaultSuffix = QStringLiteral("TXT");
-    request.fileName = logNameBeside(view_->filePath());
+    request.fileName = logNameBeside(document_->filePath());
     request.confirmOverwrite = true;
     const std::optional<FileChoice> chosen =
         askForFile(prompter_, FileDialogKind::Save, request, logFilterIndex_,

@@ -1,5 +1,5 @@
 #include "config/DeviceInfo.h"
-#include "configview/ConfigView.h"
+#include "configview/ConfigDocument.h"
 #include "language/TextIds.h"
 #include "shell/app/AppCore.h"
 #include "shell/app/MainFrame.h"
@@ -36,20 +36,18 @@ void MainFrame::postSessionProgress(SessionProgress code, int value) {
 
 void MainFrame::takeConfiguration() {
     const ConfigImage& image = core_.session.configImage();
-    std::copy(image.begin(), image.end(), core_.config.bytes.begin());
-    view_->ShowDeviceConfiguration();
-    if (view_->filePath().isEmpty()) {
-        setDocumentName(core_.language.Text(text::UntitledDocument));
-    }
+    ConverterConfig received;
+    std::copy(image.begin(), image.end(), received.bytes.begin());
+    document_->takeRead(received);
 }
 
 void MainFrame::takeSystemInfo() {
     const DeviceSession& session = core_.session;
-    DeviceInfo info = view_->deviceInfo();
+    DeviceInfo info = document_->deviceInfo();
     SetVersionText(info.firmwareVersion, session.firmwareVersion());
     SetVersionText(info.loaderVersion, session.loaderVersion());
     info.systemInfoNumber = session.activePartition();
-    view_->setDeviceInfo(info);
+    document_->takeDeviceInfo(info);
 }
 
 void MainFrame::clearMonitorCommand() {

@@ -27,22 +27,31 @@ std::optional<RunOptions> parseRunOptions(const QStringList& arguments, QString&
         error = parser.errorText();
         return std::nullopt;
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        error = QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first());
+    // One document at a time: a file manager starts one program for each file.
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        error = QStringLiteral("unexpected argument: %1").arg(files.at(1));
+        return std::nullopt;
+    }
+    if (!files.isEmpty() && files.first().isEmpty()) {
+        error = QStringLiteral("the file name is empty");
         return std::nullopt;
     }
     RunOptions options;
     options.demo = parser.isSet(demo);
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
+    options.file = files.value(0);
     return options;
 }
 
 QString runUsage() {
     return QStringLiteral(
-        "usage: vandrel [--demo]\n"
+        "usage: vandrel [--demo] [FILE]\n"
         "Configure and service the telephone converter on a serial port.\n"
         "\n"
+        "  FILE           open this configuration file at start, in place of the question\n"
+        "                 where the configuration should come from\n"
         "  --demo         serve a stand-in converter on a pseudo-terminal and use it as\n"
         "                 the serial port of this run (the setting is not changed)\n"
         "  -h, --help     show this help and end\n"
@@ -98,7 +107,7 @@ int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options) {
     }
 
     auto window = std::make_unique<MainFrame>(core, prompter);
-    window->startUp();
+    window->startUp(options.file);
     placeWindow(*window, core.windowSettings);
     QApplication::exec();
 

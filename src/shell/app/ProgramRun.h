@@ -16,6 +16,8 @@ struct RunOptions {
     bool demo = false;
     bool help = false;    // print the usage and end
     bool version = false; // print the version and end
+    // A configuration file to open in place of the start-up question; empty for none.
+    QString file;
 };
 
 // The options of the command line (without the program name); none with `error` set.

@@ -142,13 +142,14 @@ TEST(IdleUpdate, AFloodOfEventsGetsAFewPassesAndTheLastEventItsOwn) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return passes > before; }, 2000));
 }
 
-TEST(CommandLine, DemoHelpAndVersionOtherwiseAnError) {
+TEST(CommandLine, DemoHelpVersionAndOneFileOtherwiseAnError) {
     struct Case {
         QStringList arguments;
         bool valid;
         bool demo;
         bool help;
         bool version;
+        QString file = {};
     };
     const Case cases[] = {
         {{}, true, false, false, false},
@@ -159,7 +160,12 @@ TEST(CommandLine, DemoHelpAndVersionOtherwiseAnError) {
         {{"--version"}, true, false, false, true},
         {{"-v", "--demo"}, true, true, false, true},
         {{"--demon"}, false, false, false, false},
-        {{"file.dat"}, false, false, false, false},
+        {{"site1.DAT"}, true, false, false, false, "site1.DAT"},
+        {{"--demo", "/tmp/site1.DAT"}, true, true, false, false, "/tmp/site1.DAT"},
+        {{"/tmp/site1.DAT", "--demo"}, true, true, false, false, "/tmp/site1.DAT"},
+        {{"--", "-odd.dat"}, true, false, false, false, "-odd.dat"},
+        {{"a.dat", "b.dat"}, false, false, false, false}, // one document at a time
+        {{""}, false, false, false, false},
     };
     for (const Case& c : cases) {
         QString error;
@@ -169,11 +175,13 @@ TEST(CommandLine, DemoHelpAndVersionOtherwiseAnError) {
             EXPECT_EQ(options->demo, c.demo);
             EXPECT_EQ(options->help, c.help);
             EXPECT_EQ(options->version, c.version);
+            EXPECT_EQ(options->file, c.file);
         } else {
             EXPECT_FALSE(error.isEmpty());
         }
     }
     EXPECT_TRUE(runUsage().contains(QStringLiteral("--demo")));
+    EXPECT_TRUE(runUsage().contains(QStringLiteral("[FILE]")));
     EXPECT_EQ(runVersion(), QStringLiteral("vandrel " VANDREL_VERSION "\n"));
 }
 
@@ -181,7 +189,7 @@ TEST(CommandLine, DemoHelpAndVersionOtherwiseAnError) {
 
 namespace {
 
-TEST(DesktopEntry, StartsTheProgramWithItsShippedIcon) {
+TEST(DesktopEntry, StartsTheProgramWithItsShippedIconAndOpensConfigurationFiles) {
     QFile file(QStringLiteral(VANDREL_SOURCE_DIR "/resources/app/vandrel.desktop"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
@@ -196,7 +204,9 @@ TEST(DesktopEntry, StartsTheProgramWithItsShippedIcon) {
         }
     }
     EXPECT_EQ(keys.value("Type"), QStringLiteral("Application"));
-    EXPECT_EQ(keys.value("Exec"), QStringLiteral("vandrel"));
+    // A file manager passes the one file the user opened.
+    EXPECT_EQ(keys.value("Exec"), QStringLiteral("vandrel %f"));
+    EXPECT_EQ(keys.value("MimeType"), QStringLiteral("application/x-vandrel-config;"));
     EXPECT_FALSE(keys.value("Name").isEmpty());
     EXPECT_TRUE(keys.value("Categories").endsWith(';'));
     QFile icon(QStringLiteral(VANDREL_SOURCE_DIR "/resources/app/") + keys.value("Icon") +

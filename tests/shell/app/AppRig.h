@@ -3,6 +3,7 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 
+#include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
 #include "language/TextFormat.h"
 #include "settings/RegistryStore.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +119,8 @@ protected:
     }
 
     QString text(int id) const { return core->language.Text(id); }
+    // The title as the window system shows it, with the modified marker in place.
+    static QString shownTitle(const QWidget& window) { return window.windowHandle()->title(); }
     QString format(int id, std::initializer_list<vandrel::FormatArg> args) const {
         return vandrel::FormatText(text(id), std::span(args.begin(), args.size()));
     }

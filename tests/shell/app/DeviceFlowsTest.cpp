@@ -4,6 +4,7 @@
 #include "FirmwareFiles.h"
 #include "ManualTimers.h"
 
+#include "config/ConfigFile.h"
 #include "config/ConverterConfig.h"
 #include "config/FileHelpers.h"
 #include "language/TextIds.h"
@@ -105,11 +106,16 @@ TEST_F(DeviceFlows, ACancelledPasswordQuestionSaysWhyAndLeavesTheConverterAlone)
 }
 
 TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
-    prompter.dialogSteps.push_back(press("ctl1")); // start-up: read from the converter
-    MainFrame& frame = openWindow();
-    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
     // A byte no page shows, so that only the record can carry it to the converter.
-    core->config.bytes[ConfigOffset::reserved] = 0x5A;
+    ConverterConfig stored;
+    ResetToDefaults(&stored);
+    stored.bytes[ConfigOffset::reserved] = 0x5A;
+    const std::string path = files.file("site.dat");
+    ASSERT_EQ(WriteConfigFile(path, stored, DeviceInfo{}), kConfigWritten);
+    prompter.dialogSteps.push_back(press("ctl1018")); // start-up: from a file
+    prompter.openAnswers.push_back(FileChoice{QString::fromStdString(path), 1});
+    MainFrame& frame = openWindow();
+    ASSERT_EQ(frame.document().filePath().toStdString(), path);
     core->session.accessPassword = "new";
     prompter.dialogSteps.push_back(press("ctl1")); // save: to the converter
     QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
@@ -120,8 +126,12 @@ TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
     EXPECT_EQ(prompter.dialogs.size(), 2u);
     auto line = withModel([](auto& m) { return m.configImage(); });
     std::swap(line[0], line[1]);
-    EXPECT_TRUE(std::equal(line.begin(), line.end(), core->config.bytes.begin()));
+    const ConverterConfig& record = frame.document().record();
+    EXPECT_TRUE(std::equal(line.begin(), line.end(), record.bytes.begin()));
     EXPECT_EQ(line[ConfigOffset::reserved], 0x5A);
+    // Writing to the converter is no save: the document is as it was.
+    EXPECT_EQ(frame.document().source(), ConfigDocument::Source::File);
+    EXPECT_FALSE(frame.document().isModified());
     // The session's password travels in the record.
     EXPECT_EQ(withModel([](auto& m) { return m.password(); }), "new");
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);

@@ -19,7 +19,10 @@ using namespace vandrel;
 
 class DocumentFlows : public AppRig {
 protected:
-    QString title(const QString& name) const { return name + QStringLiteral(" - ") + text(1); }
+    // The shown title of a document named `name`, with the modified marker when it changed.
+    QString title(const QString& name, bool modified = false) const {
+        return name + (modified ? QStringLiteral("* - ") : QStringLiteral(" - ")) + text(1);
+    }
     QString storedRecent(int i) const {
         return RegistryStore::readString(
             RegistryRoot::CurrentUser, kSettingsKeyPath + QStringLiteral("\\Recent Document List"),
@@ -36,7 +39,7 @@ TEST_F(DocumentFlows, CtrlSOnAnEmptyViewAsksNothing) {
     QTest::qWait(20);
     EXPECT_EQ(prompter.messages.size() + prompter.dialogs.size(), before);
     EXPECT_TRUE(prompter.saveRequests.empty());
-    EXPECT_TRUE(frame.configView()->isEmpty());
+    EXPECT_TRUE(frame.document().isEmpty());
     EXPECT_FALSE(frame.menuAction(cmd::FileSave)->isEnabled());
     EXPECT_FALSE(frame.toolAction(cmd::FileSave)->isEnabled());
 }
@@ -44,7 +47,7 @@ TEST_F(DocumentFlows, CtrlSOnAnEmptyViewAsksNothing) {
 TEST_F(DocumentFlows, SaveToAFileThenReopenItFromTheRecentList) {
     MainFrame& frame = openWindow();
     frame.command(cmd::FileNew);
-    EXPECT_EQ(frame.windowTitle(), title(text(text::UntitledDocument)));
+    EXPECT_EQ(shownTitle(frame), title(text(text::UntitledDocument)));
     EXPECT_TRUE(frame.menuAction(cmd::FileSave)->isEnabled());
 
     const QString path = file("first.dat");
@@ -54,21 +57,21 @@ TEST_F(DocumentFlows, SaveToAFileThenReopenItFromTheRecentList) {
     ASSERT_TRUE(QFileInfo::exists(path));
     EXPECT_EQ(prompter.saveRequests.at(0).title, text(text::ConfigSaveTitle));
     EXPECT_EQ(prompter.saveRequests.at(0).defaultSuffix, QStringLiteral("DAT"));
-    EXPECT_EQ(frame.windowTitle(), title(QStringLiteral("first.dat")));
+    EXPECT_EQ(shownTitle(frame), title(QStringLiteral("first.dat")));
     EXPECT_EQ(frame.documents().filterIndex(), 2);
     EXPECT_EQ(core->windowSettings.browsePathData, QFileInfo(path).absolutePath() + '/');
     EXPECT_EQ(storedRecent(1), path);
 
     frame.command(cmd::FileClose);
-    EXPECT_TRUE(frame.configView()->isEmpty());
-    EXPECT_EQ(frame.windowTitle(), text(1));
+    EXPECT_TRUE(frame.document().isEmpty());
+    EXPECT_EQ(shownTitle(frame), text(1));
     QAction* recent = frame.menuAction(cmd::FileRecentFirst);
     ASSERT_NE(recent, nullptr);
     EXPECT_TRUE(recent->text().contains(QStringLiteral("first.dat")));
     recent->trigger();
-    EXPECT_FALSE(frame.configView()->isEmpty());
-    EXPECT_EQ(frame.configView()->filePath(), path);
-    EXPECT_EQ(frame.windowTitle(), title(QStringLiteral("first.dat")));
+    EXPECT_FALSE(frame.document().isEmpty());
+    EXPECT_EQ(frame.document().filePath(), path);
+    EXPECT_EQ(shownTitle(frame), title(QStringLiteral("first.dat")));
 }
 
 TEST_F(DocumentFlows, ARecentFileThatIsGoneLeavesTheListAndTheStore) {
@@ -92,7 +95,7 @@ TEST_F(DocumentFlows, ARecentFileThatIsGoneLeavesTheListAndTheStore) {
     EXPECT_EQ(frame.recentFiles().entries(), QStringList{kept});
     EXPECT_EQ(storedRecent(1), kept);
     EXPECT_TRUE(storedRecent(2).isEmpty());
-    EXPECT_TRUE(frame.configView()->isEmpty());
+    EXPECT_TRUE(frame.document().isEmpty());
 }
 
 TEST_F(DocumentFlows, OnlyTheFirstDroppedFileIsOpened) {
@@ -112,8 +115,8 @@ TEST_F(DocumentFlows, OnlyTheFirstDroppedFileIsOpened) {
     QCoreApplication::sendEvent(frame.windowHandle(), &enter);
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(frame.windowHandle(), &drop);
-    EXPECT_EQ(frame.configView()->filePath(), first);
-    EXPECT_EQ(frame.windowTitle(), title(QStringLiteral("a.dat")));
+    EXPECT_EQ(frame.document().filePath(), first);
+    EXPECT_EQ(shownTitle(frame), title(QStringLiteral("a.dat")));
     EXPECT_EQ(frame.recentFiles().entries().last(), first);
 }
 
@@ -121,13 +124,14 @@ TEST_F(DocumentFlows, AReadFromTheConverterIsShownAsModifiedAndCancelKeepsTheWin
     withModel([](auto& m) { m.setPassword(""); });
     MainFrame& frame = openWindow();
     ASSERT_TRUE(core->session.requestConfigRead(false));
-    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
-    EXPECT_TRUE(frame.configView()->isModified());
-    EXPECT_EQ(frame.windowTitle(), title(text(text::UntitledDocument)));
+    ASSERT_TRUE(waitFor([&] { return !frame.document().isEmpty() && !frame.busy(); }));
+    EXPECT_TRUE(frame.document().isModified());
+    EXPECT_EQ(shownTitle(frame), title(text(text::UntitledDocument), true));
     // The converter keeps the record's tag most significant byte first.
     auto line = withModel([](auto& m) { return m.configImage(); });
     std::swap(line[0], line[1]);
-    EXPECT_TRUE(std::equal(line.begin(), line.end(), core->config.bytes.begin()));
+    const ConverterConfig& record = frame.document().record();
+    EXPECT_TRUE(std::equal(line.begin(), line.end(), record.bytes.begin()));
     screenshot(&frame, QStringLiteral("main-configuration"));
 
     prompter.answers.push_back(ResultCancel);
@@ -149,8 +153,8 @@ TEST_F(DocumentFlows, ARecentFileChosenWithUnsavedChangesOpensThatFileAfterTheSa
     // A document that came from the converter: modified, and without a file.
     frame.command(cmd::FileClose);
     ASSERT_TRUE(core->session.requestConfigRead(false));
-    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
-    ASSERT_TRUE(frame.configView()->filePath().isEmpty());
+    ASSERT_TRUE(waitFor([&] { return !frame.document().isEmpty() && !frame.busy(); }));
+    ASSERT_TRUE(frame.document().filePath().isEmpty());
 
     // The second newest entry; saving first under a new name puts that name on top.
     const QString saved = file("saved.dat");
@@ -159,7 +163,7 @@ TEST_F(DocumentFlows, ARecentFileChosenWithUnsavedChangesOpensThatFileAfterTheSa
     frame.command(cmd::FileRecentFirst + 1);
 
     EXPECT_TRUE(QFileInfo::exists(saved));
-    EXPECT_EQ(frame.configView()->filePath(), older);
-    EXPECT_EQ(frame.windowTitle(), title(QStringLiteral("older.dat")));
+    EXPECT_EQ(frame.document().filePath(), older);
+    EXPECT_EQ(shownTitle(frame), title(QStringLiteral("older.dat")));
     EXPECT_EQ(frame.recentFiles().entries(), (QStringList{newer, saved, older}));
 }

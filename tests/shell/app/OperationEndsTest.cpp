@@ -247,9 +247,9 @@ TEST_F(BusyWindow, RefusesCloseAndDropsUntilTheReadHasEnded) {
     QTest::keyClick(&frame, Qt::Key_N, Qt::ControlModifier);
     QTest::keyClick(&frame, Qt::Key_O, Qt::ControlModifier);
 
-    ASSERT_TRUE(waitFor([&] { return !frame.busy() && !frame.configView()->isEmpty(); }));
-    EXPECT_TRUE(frame.configView()->filePath().isEmpty()) << "the drop was taken";
-    EXPECT_EQ(frame.windowTitle(), text(text::UntitledDocument) + " - " + text(text::AppTitle));
+    ASSERT_TRUE(waitFor([&] { return !frame.busy() && !frame.document().isEmpty(); }));
+    EXPECT_TRUE(frame.document().filePath().isEmpty()) << "the drop was taken";
+    EXPECT_EQ(shownTitle(frame), text(text::UntitledDocument) + "* - " + text(text::AppTitle));
     EXPECT_EQ(prompter.messages.size(), asked) << "a question was asked while busy";
     EXPECT_EQ(prompter.dialogs.size(), 2u); // start-up and the read's source choice only
     EXPECT_TRUE(core->channel.isOpen());
@@ -345,7 +345,7 @@ protected:
         prompter.dialogSteps.push_back(pressButton("ctl1"));
         frame.command(cmd::FileOpen);
         EXPECT_TRUE(waitFor([&] {
-            return !frame.configView()->isEmpty() && !frame.busy() &&
+            return !frame.document().isEmpty() && !frame.busy() &&
                    withModel(
                        [](auto& m) { return m.framesReceived(sim::RequestKind::ConfigRead); }) >= 5;
         }));
@@ -366,7 +366,7 @@ TEST_F(PortLoss, InTheMiddleOfAConfigurationReadEndsItAndTheNextReadWorks) {
     ASSERT_TRUE(waitFor([&] { return bool(windowUsable(frame)); }, 20000))
         << windowUsable(frame).message();
     EXPECT_TRUE(shown(text::NoAnswer));
-    EXPECT_TRUE(frame.configView()->isEmpty()) << "a partial configuration was taken";
+    EXPECT_TRUE(frame.document().isEmpty()) << "a partial configuration was taken";
     withModel([](auto& m) {
         m.setFaults({});
         return 0;

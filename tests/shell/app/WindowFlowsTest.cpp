@@ -45,7 +45,7 @@ TEST_F(WindowFlows, MenusToolbarAndTabsCarryTheLanguageTexts) {
     EXPECT_EQ(frame.toolAction(cmd::FileOpen)->toolTip(), QStringLiteral("Open configuration"));
     EXPECT_EQ(frame.tabs()->count(), 1);
     EXPECT_EQ(frame.tabs()->tabText(0), text(text::ConfigTab));
-    EXPECT_EQ(frame.windowTitle(), text(text::AppTitle));
+    EXPECT_EQ(shownTitle(frame), text(text::AppTitle));
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkReady));
     EXPECT_EQ(frame.statusPanes()->text(2), text(text::StatusMonitorOff));
     EXPECT_TRUE(frame.statusPanes()->text(0).isEmpty());
@@ -94,9 +94,9 @@ TEST_F(WindowFlows, StartWithoutAPortAsksForOneThenReadsTheConverter) {
         dialog.findChild<QComboBox*>(QStringLiteral("ctl1001"))->setEditText(device);
     }));
     MainFrame& frame = openWindow(true);
-    ASSERT_TRUE(waitFor([&] { return !frame.configView()->isEmpty() && !frame.busy(); }));
+    ASSERT_TRUE(waitFor([&] { return !frame.document().isEmpty() && !frame.busy(); }));
     EXPECT_EQ(prompter.dialogs.at(1), QStringLiteral("vandrel::PortDialog"));
-    EXPECT_EQ(frame.windowTitle(), text(text::UntitledDocument) + " - " + text(text::AppTitle));
+    EXPECT_EQ(shownTitle(frame), text(text::UntitledDocument) + "* - " + text(text::AppTitle));
     EXPECT_EQ(frame.configView()->currentPage(), 0);
     EXPECT_TRUE(core->channel.isOpen());
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkReady));
@@ -105,7 +105,7 @@ TEST_F(WindowFlows, StartWithoutAPortAsksForOneThenReadsTheConverter) {
     EXPECT_EQ(stored.portName, device);
     // The system information follows the configuration.
     EXPECT_TRUE(waitFor([&] {
-        return VersionTextString(frame.configView()->deviceInfo().firmwareVersion) ==
+        return VersionTextString(frame.document().deviceInfo().firmwareVersion) ==
                withModel([](auto& m) { return m.firmwareVersion(); });
     }));
     EXPECT_TRUE(prompter.messages.empty());
@@ -118,7 +118,7 @@ TEST_F(WindowFlows, StartWithoutAPortAndCancelInThePortDialogStaysIdle) {
     ASSERT_TRUE(waitFor([&] { return prompter.dialogs.size() == 2; }));
     QTest::qWait(50);
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkClosed));
-    EXPECT_TRUE(frame.configView()->isEmpty());
+    EXPECT_TRUE(frame.document().isEmpty());
     EXPECT_FALSE(core->channel.isOpen());
     EXPECT_FALSE(frame.busy());
     EXPECT_TRUE(prompter.messages.empty());
@@ -138,7 +138,7 @@ TEST_F(WindowFlows, TheLanguageSwitchTranslatesEverythingAtOnce) {
     LinkSettings stored;
     stored.load();
     EXPECT_EQ(stored.language, 2u);
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Konverterkonfiguration - ") + text(1));
+    EXPECT_EQ(shownTitle(frame), QStringLiteral("Konverterkonfiguration - ") + text(1));
     EXPECT_EQ(frame.header()->menuBar()->actions().at(0)->text(), QStringLiteral("&Datei"));
     EXPECT_EQ(frame.menuAction(cmd::FileNew)->text(), QStringLiteral("&Neu\tStrg+N"));
     EXPECT_EQ(frame.tabs()->tabText(0), QStringLiteral("Konfiguration"));
@@ -171,8 +171,8 @@ TEST_F(WindowFlows, ALanguageThatDoesNotLoadLeavesTheOneInUse) {
     MainFrame& frame = openWindow();
     // A changed document: the configuration read from the converter.
     ASSERT_TRUE(core->session.requestConfigRead(false));
-    ASSERT_TRUE(waitFor([&] { return frame.configView()->isModified() && !frame.busy(); }));
-    const QString title = frame.windowTitle();
+    ASSERT_TRUE(waitFor([&] { return frame.document().isModified() && !frame.busy(); }));
+    const QString title = shownTitle(frame);
     prompter.dialogSteps.push_back(press("ctl1", [](QDialog& dialog) {
         auto* list = dialog.findChild<QComboBox*>(QStringLiteral("ctl1001"));
         list->setCurrentIndex(list->findText(QStringLiteral("Old")));
@@ -181,7 +181,7 @@ TEST_F(WindowFlows, ALanguageThatDoesNotLoadLeavesTheOneInUse) {
 
     EXPECT_TRUE(shownText(QStringLiteral("Incompatible version of the language file!")));
     EXPECT_FALSE(core->language.failed());
-    EXPECT_EQ(frame.windowTitle(), title);
+    EXPECT_EQ(shownTitle(frame), title);
     EXPECT_EQ(frame.menuAction(cmd::FileNew)->text(), QStringLiteral("&New\tCtrl+N"));
     EXPECT_EQ(core->linkSettings.language, 1u);
     LinkSettings stored;
@@ -204,7 +204,7 @@ TEST_F(WindowFlows, EachCommandIsOneActionForItsMenuToolbarLogMenuAndKeys) {
     QObject::connect(frame.menuAction(cmd::FileNew), &QAction::triggered, [&] { ++triggered; });
     QTest::keyClick(&frame, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(triggered, 1);
-    EXPECT_FALSE(frame.configView()->isEmpty());
+    EXPECT_FALSE(frame.document().isEmpty());
 
     // The log's menu holds the same actions, with the log menu's texts.
     frame.command(cmd::MonitorTab);
@@ -325,7 +325,7 @@ TEST_F(WindowFlows, SaveLogProposesALogBesideTheConfigurationAndSaysWhenItFails)
         prompter.dialogSteps.push_back(press("ctl1018")); // to a file
         prompter.saveAnswers.push_back(FileChoice{folder + configuration, 1});
         frame.command(cmd::FileSave);
-        ASSERT_EQ(frame.configView()->filePath(), folder + configuration);
+        ASSERT_EQ(frame.document().filePath(), folder + configuration);
         prompter.saveRequests.clear();
         prompter.saveAnswers.push_back(FileChoice{}); // cancelled
         frame.command(cmd::SaveLog);
