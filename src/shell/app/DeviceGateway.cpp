@@ -1,6 +1,7 @@
 #include "shell/app/DeviceGateway.h"
 
 #include "language/LanguageManager.h"
+#include "language/TextFormat.h"
 #include "language/TextIds.h"
 #include "link/QueuedFrameHandler.h"
 #include "link/SerialChannel.h"
@@ -22,19 +23,26 @@
 namespace vandrel {
 
 DeviceGateway::DeviceGateway(DeviceSession& session, SerialChannel& channel,
-                             const LanguageManager& language, Prompter& prompter,
-                             std::function<bool()> openLink, QWidget* window)
-    : QObject(window), session_(session), channel_(channel), language_(language),
-      prompter_(prompter), openLink_(std::move(openLink)), window_(window) {
+                             TimerService& timers, const LanguageManager& language,
+                             Prompter& prompter, std::function<bool()> openLink, QWidget* window)
+    : QObject(window), session_(session), channel_(channel), timers_(timers),
+      language_(language), prompter_(prompter), openLink_(std::move(openLink)), window_(window) {
     channel_.setFrameHandler(queuedFrameHandler(
         &context_, [this](ReceivedFrame frame) { session_.onFrameReceived(std::move(frame)); }));
     channel_.setLinkStateHandler([this](bool open) {
         QMetaObject::invokeMethod(
             &context_, [this, open] { onLinkState(open); }, Qt::QueuedConnection);
     });
+    connectSession();
+}
+
+void DeviceGateway::connectSession() {
     SessionLinks links;
     links.host = this;
+    links.monitor = pane_;
+    links.trace = pane_ && pane_->protocolTraceOn() ? &pane_->traceLog() : nullptr;
     links.channel = &channel_;
+    links.timers = &timers_;
     session_.connect(links);
 }
 
@@ -54,12 +62,7 @@ DeviceGateway::~DeviceGateway() {
 
 void DeviceGateway::attachMonitorPane(SystemMonitorPane* pane) {
     pane_ = pane;
-    SessionLinks links;
-    links.host = this;
-    links.monitor = pane;
-    links.channel = &channel_;
-    links.trace = pane != nullptr && pane->protocolTraceOn() ? &pane->traceLog() : nullptr;
-    session_.connect(links);
+    connectSession();
     if (pane == nullptr) {
         return;
     }
@@ -100,6 +103,10 @@ void DeviceGateway::updateBusy() {
         emit busyChanged(now);
     }
     emit stateChanged();
+}
+
+const std::string& DeviceGateway::accessPassword() const {
+    return session_.accessPassword();
 }
 
 // --- What the window starts.

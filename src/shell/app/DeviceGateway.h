@@ -2,6 +2,7 @@
 
 #include "config/ConverterConfig.h"
 #include "config/DeviceInfo.h"
+#include "language/MessageStyle.h"
 #include "protocol/OperationResult.h"
 #include "protocol/SessionInterfaces.h"
 #include "protocol/SessionTypes.h"
@@ -43,8 +44,9 @@ public:
 
     // `openLink` opens the port on demand before an operation starts (it may ask the user for
     // a port name) and answers whether it is open.
-    DeviceGateway(DeviceSession& session, SerialChannel& channel, const LanguageManager& language,
-                  Prompter& prompter, std::function<bool()> openLink, QWidget* window);
+    DeviceGateway(DeviceSession& session, SerialChannel& channel, TimerService& timers,
+                  const LanguageManager& language, Prompter& prompter,
+                  std::function<bool()> openLink, QWidget* window);
     ~DeviceGateway() override;
     DeviceGateway(const DeviceGateway&) = delete;
     DeviceGateway& operator=(const DeviceGateway&) = delete;
@@ -82,6 +84,9 @@ public:
     // The window closes: monitoring that runs is switched off.
     void stopMonitoringForClose();
     void openChangePassword();
+
+    // The converter's access password as the session sends it.
+    const std::string& accessPassword() const;
 
     // The write's read-back; on unless the user switched it off.
     void setReadBackAfterWrite(bool on) { readBack_ = on; }
@@ -143,9 +148,11 @@ private:
     void monitorEnded(const OperationResult& result);
     void passwordChangeEnded(const OperationResult& result);
     void startPasswordChange(const QByteArray& newPassword, const QByteArray& currentPassword);
+    void connectSession();
 
     DeviceSession& session_;
     SerialChannel& channel_;
+    TimerService& timers_;
     const LanguageManager& language_;
     Prompter& prompter_;
     std::function<bool()> openLink_;

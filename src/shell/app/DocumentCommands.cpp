@@ -3,13 +3,15 @@
 #include "config/ConverterConfig.h"
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
+#include "language/LanguageManager.h"
 #include "language/TextIds.h"
 #include "settings/RecentFileList.h"
 #include "settings/RegistryStore.h"
-#include "shell/app/AppCore.h"
+#include "protocol/DeviceSession.h"
+#include "settings/WindowSettings.h"
+#include "shell/app/DeviceGateway.h"
 #include "shell/app/DialogRunner.h"
 #include "shell/app/FileDialogMemory.h"
-#include "shell/app/FrameContext.h"
 #include "shell/ui/Prompter.h"
 
 #include <QApplication>
@@ -24,57 +26,54 @@ constexpr int kMaxDroppedPath = 259;
 }
 
 void DocumentCommands::onFileNew() {
-    if (!frame_.view->QuerySave()) {
+    if (!view_.QuerySave()) {
         return;
     }
-    frame_.view->OpenDocument();
+    view_.OpenDocument();
 }
 
 void DocumentCommands::onFileOpen() {
-    if (!frame_.view->QuerySave()) {
+    if (!view_.QuerySave()) {
         return;
     }
-    switch (frame_.dialogRunner->chooseSource(SourceMode::Open)) {
+    switch (dialogs_.chooseSource(SourceMode::Open)) {
     case SourceChoice::Converter:
-        frame_.core.session.requestConfigRead(false);
+        gateway_.readConfiguration();
         return;
     case SourceChoice::File:
         break;
     default:
         return;
     }
-    const LanguageManager& language = frame_.core.language;
+    const LanguageManager& language = language_;
     FileDialogRequest request;
     request.title = language.Text(text::ConfigOpenTitle);
     request.filter = language.Text(text::ConfigFilter);
     const std::optional<FileChoice> chosen =
-        askForFile(frame_.prompter, FileDialogKind::Open, request, filterIndex_,
-                   frame_.core.windowSettings.browsePathData);
-    if (chosen && frame_.view->OpenDocument(chosen->path)) {
+        askForFile(prompter_, FileDialogKind::Open, request, filterIndex_,
+                   windowSettings_.browsePathData);
+    if (chosen && view_.OpenDocument(chosen->path)) {
         remember(chosen->path);
     }
 }
 
 void DocumentCommands::stampPassword() {
-    frame_.document->stampAccessPassword(frame_.core.session.accessPassword);
+    document_.stampAccessPassword(gateway_.accessPassword());
 }
 
 void DocumentCommands::onFileSave() {
-    if (!frame_.saveEnabled()) {
+    if (!saveEnabled_()) {
         QApplication::beep();
         return;
     }
-    if (!frame_.view->CollectPage()) {
+    if (!view_.CollectPage()) {
         return;
     }
     stampPassword();
-    switch (frame_.dialogRunner->chooseSource(SourceMode::Save)) {
+    switch (dialogs_.chooseSource(SourceMode::Save)) {
     case SourceChoice::Converter: {
         // The document stays as it is: writing to the converter is no save.
-        const ConverterConfig& record = frame_.document->record();
-        ConfigImage image;
-        std::copy(record.bytes.begin(), record.bytes.end(), image.begin());
-        frame_.core.session.requestConfigWrite(&image, false);
+        gateway_.writeConfiguration(document_.record());
         return;
     }
     case SourceChoice::File:
@@ -86,55 +85,55 @@ void DocumentCommands::onFileSave() {
 }
 
 void DocumentCommands::onSaveToFile() {
-    if (!frame_.view->CollectPage()) {
+    if (!view_.CollectPage()) {
         return;
     }
     stampPassword();
-    if (!frame_.document->filePath().isEmpty()) {
-        frame_.view->SaveDocument();
+    if (!document_.filePath().isEmpty()) {
+        view_.SaveDocument();
         return;
     }
     saveThroughDialog();
 }
 
 void DocumentCommands::saveThroughDialog() {
-    const LanguageManager& language = frame_.core.language;
+    const LanguageManager& language = language_;
     FileDialogRequest request;
     request.title = language.Text(text::ConfigSaveTitle);
     request.filter = language.Text(text::ConfigFilter);
     request.defaultSuffix = QStringLiteral("DAT");
-    request.fileName = frame_.document->filePath();
+    request.fileName = document_.filePath();
     request.confirmOverwrite = true;
     const std::optional<FileChoice> chosen =
-        askForFile(frame_.prompter, FileDialogKind::Save, request, filterIndex_,
-                   frame_.core.windowSettings.browsePathData);
-    if (chosen && frame_.view->SaveDocument(chosen->path)) {
+        askForFile(prompter_, FileDialogKind::Save, request, filterIndex_,
+                   windowSettings_.browsePathData);
+    if (chosen && view_.SaveDocument(chosen->path)) {
         remember(chosen->path);
     }
 }
 
 void DocumentCommands::remember(const QString& path) {
-    frame_.recent->add(path);
-    frame_.recent->writeToRegistry(kSettingsKeyPath);
+    recent_.add(path);
+    recent_.writeToRegistry(kSettingsKeyPath);
 }
 
 void DocumentCommands::onFileClose() {
-    if (!frame_.view->QuerySave()) {
+    if (!view_.QuerySave()) {
         return;
     }
-    frame_.view->CloseDocument();
+    view_.CloseDocument();
 }
 
 void DocumentCommands::onRecentFile(int commandId) {
-    RecentFileList& recent = *frame_.recent;
+    RecentFileList& recent = recent_;
     // The entry is taken before the save question: saving under a new name adds that name to
     // the list and moves every entry's command id.
     const QString path = recent.pathForCommand(commandId);
-    if (path.isEmpty() || !frame_.view->QuerySave()) {
+    if (path.isEmpty() || !view_.QuerySave()) {
         return;
     }
     const qsizetype index = recent.entries().indexOf(path);
-    if (frame_.view->OpenDocument(path)) {
+    if (view_.OpenDocument(path)) {
         if (index >= 0) {
             recent.moveToNewest(static_cast<int>(index)); // rebuilds the menu
         } else {
@@ -165,10 +164,10 @@ void DocumentCommands::onCommandLineFile(const QString& path) {
 
 void DocumentCommands::openFile(const QString& path) {
     // Cancel at the save question keeps the document: the new file must not discard its changes.
-    if (!frame_.view->QuerySave()) {
+    if (!view_.QuerySave()) {
         return;
     }
-    if (frame_.view->OpenDocument(path)) {
+    if (view_.OpenDocument(path)) {
         remember(path);
     }
 }

@@ -3,16 +3,32 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace vandrel {
 
-struct FrameContext;
+class ConfigDocument;
+class ConfigView;
+class DeviceGateway;
+class DialogRunner;
+class LanguageManager;
+class Prompter;
+class RecentFileList;
+class WindowSettings;
 
 // The File commands around the configuration document: New, Open (converter or file), Save
 // (converter or file), save to the current file, Close, the recent files, dropped files and a
 // file named on the command line. The window title follows the document by itself.
 class DocumentCommands {
 public:
-    explicit DocumentCommands(FrameContext& frame) : frame_(frame) {}
+    // `saveEnabled` says whether Save is enabled in the command-state table.
+    DocumentCommands(ConfigDocument& document, ConfigView& view, DeviceGateway& gateway,
+                     DialogRunner& dialogs, Prompter& prompter, const LanguageManager& language,
+                     WindowSettings& windowSettings, RecentFileList& recent,
+                     std::function<bool()> saveEnabled)
+        : document_(document), view_(view), gateway_(gateway), dialogs_(dialogs),
+          prompter_(prompter), language_(language), windowSettings_(windowSettings),
+          recent_(recent), saveEnabled_(std::move(saveEnabled)) {}
 
     void onFileNew();
     void onFileOpen();
@@ -36,7 +52,15 @@ private:
     void openFile(const QString& path);
     void remember(const QString& path);
 
-    FrameContext& frame_;
+    ConfigDocument& document_;
+    ConfigView& view_;
+    DeviceGateway& gateway_;
+    DialogRunner& dialogs_;
+    Prompter& prompter_;
+    const LanguageManager& language_;
+    WindowSettings& windowSettings_;
+    RecentFileList& recent_;
+    std::function<bool()> saveEnabled_;
     int filterIndex_ = 1;
 };
 

@@ -9,6 +9,8 @@
 #include "shell/app/FileDialogMemory.h"
 #include "shell/ui/Prompter.h"
 
+#include <QWidget>
+
 namespace vandrel {
 namespace {
 

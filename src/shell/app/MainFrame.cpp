@@ -3,10 +3,13 @@
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
 #include "language/TextFormat.h"
+#include "language/LanguageManager.h"
 #include "language/TextIds.h"
-#include "link/QueuedFrameHandler.h"
 #include "settings/RegistryStore.h"
-#include "shell/app/AppCore.h"
+#include "link/SerialChannel.h"
+#include "protocol/DeviceSession.h"
+#include "settings/LinkSettings.h"
+#include "settings/WindowSettings.h"
 #include "shell/app/Artwork.h"
 #include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
@@ -54,9 +57,13 @@ bool isRecentFile(int id) {
 
 } // namespace
 
-MainFrame::MainFrame(AppCore& core, Prompter& prompter)
-    : core_(core), prompter_(prompter), link_(core.channel, *this), frame_{core, prompter},
-      documents_(frame_) {
+MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
+                     LanguageManager& language, SerialChannel& channel, DeviceSession& session,
+                     TimerService& timers, Prompter& prompter, const QString& portOverride)
+    : linkSettings_(linkSettings), windowSettings_(windowSettings), language_(language),
+      channel_(channel), session_(session), timers_(timers), prompter_(prompter),
+      portOverride_(portOverride),
+      link_(channel, *this) {
     initialiseViewResources();
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(uiIcon(icon::Program));
@@ -65,7 +72,7 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     document_ = new ConfigDocument(this);
     updateTitle();
 
-    dialogRunner_ = std::make_unique<DialogRunner>(prompter_, core_.language, this);
+    dialogRunner_ = std::make_unique<DialogRunner>(prompter_, language_, this);
     commands_ = std::make_unique<CommandActions>(this);
     header_ = new HeaderBar(this);
     setMenuWidget(header_);
@@ -75,19 +82,17 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     status_ = std::make_unique<StatusPanes>(statusBar());
     buildTabs();
 
-    frame_.dialogRunner = dialogRunner_.get();
-    frame_.document = document_;
-    frame_.view = view_;
-    frame_.recent = &recent_;
-    frame_.saveEnabled = [this] { return states_.save; };
-    operations_ = new DeviceOperations(core_, prompter_, *dialogRunner_, *this, this);
-    flash_ = std::make_unique<FlashCommands>(core_, prompter_, *operations_);
+    gateway_ = new DeviceGateway(session_, channel_, timers_, language_, prompter_,
+                                 [this] { return openLink(); }, this);
+    gateway_->attachMonitorPane(monitor_);
+    gateway_->setReadBackAfterWrite(windowSettings_.readBackAfterWrite);
+    documents_ = std::make_unique<DocumentCommands>(
+        *document_, *view_, *gateway_, *dialogRunner_, prompter_, language_, windowSettings_,
+        recent_, [this] { return states_.save; });
+    flash_ = new FlashCommands(language_, windowSettings_, prompter_, *gateway_, this);
     connectCommands();
+    connectGateway();
 
-    core_.session.notifyWindow = this;
-    core_.session.monitorPane = monitor_;
-    core_.channel.setFrameHandler(queuedFrameHandler(
-        this, [this](ReceivedFrame frame) { core_.session.onFrameReceived(std::move(frame)); }));
     connect(view_, &ConfigView::configurationTabWanted, this,
             [this] { command(cmd::ConfigTabToFront); });
     connect(view_, &ConfigView::saveToFileWanted, this, [this] { command(cmd::SaveToFile); });
@@ -96,8 +101,6 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
         updateTitle();
         updateCommandStates();
     });
-    connect(monitor_, &SystemMonitorPane::saveLogRequested, this,
-            [this] { command(cmd::SaveLog); });
     connect(monitor_, &SystemMonitorPane::logContextMenuRequested, this, &MainFrame::showLogMenu);
     qApp->installEventFilter(this);
     idle_ = new IdleUpdater([this] { refresh(); }, this);
@@ -106,29 +109,62 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
 
 MainFrame::~MainFrame() {
     qApp->removeEventFilter(this);
-    if (core_.session.notifyWindow == this) {
-        core_.session.notifyWindow = nullptr;
-        core_.session.monitorPane = nullptr;
-    }
-    // Frames still on their way to this window are dropped with it.
-    core_.channel.setFrameHandler([](ReceivedFrame) {});
-    delete operations_;
-    operations_ = nullptr;
+    // The gateway goes first: nothing from the converter reaches parts that are going away.
+    delete gateway_;
+    gateway_ = nullptr;
+    // The view follows the document to the end: it goes before the document does.
+    delete view_;
+    view_ = nullptr;
+}
+
+void MainFrame::connectGateway() {
+    connect(gateway_, &DeviceGateway::busyChanged, this,
+            [this](bool busy) { setInputEnabled(!busy); });
+    connect(gateway_, &DeviceGateway::configurationRead, this,
+            [this](const ConverterConfig& record, const std::optional<DeviceInfo>& info) {
+                document_->takeRead(record);
+                if (info) {
+                    document_->takeDeviceInfo(*info);
+                }
+            });
+    // Outside the report's handling: the choice runs dialogs of its own.
+    connect(
+        gateway_, &DeviceGateway::firmwareWanted, this,
+        [this] { flash_->chooseFirmwareForConverter(); }, Qt::QueuedConnection);
+    connect(gateway_, &DeviceGateway::statusNote, this,
+            [this](const QString& note) { statusBar()->showMessage(note); });
+    connect(gateway_, &DeviceGateway::saveLogWanted, this, [this] { command(cmd::SaveLog); });
+    connect(gateway_, &DeviceGateway::stateChanged, this, [this] { refresh(); });
+}
+
+QString MainFrame::portName() const {
+    return portOverride_.isEmpty() ? linkSettings_.portName : portOverride_;
+}
+
+bool MainFrame::openLink() {
+    const bool ready = link_.ensureLink(portName(), linkSettings_.baudrate);
+    refreshStatus();
+    return ready;
 }
 
 void MainFrame::startUp(const QString& commandLineFile) {
-    link_.startUp(core_.portName(), core_.linkSettings.baudrate);
+    link_.startUp(portName(), linkSettings_.baudrate);
     refreshStatus();
     // Posted, so that the question or the file's message shows over the window.
     if (commandLineFile.isEmpty()) {
         QMetaObject::invokeMethod(
-            this, [this] { sessionQuery(SessionQuery::RunOpen); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                documents_->onFileOpen();
+                updateCommandStates();
+            },
+            Qt::QueuedConnection);
         return;
     }
     QMetaObject::invokeMethod(
         this,
         [this, commandLineFile] {
-            documents_.onCommandLineFile(commandLineFile);
+            documents_->onCommandLineFile(commandLineFile);
             updateCommandStates();
         },
         Qt::QueuedConnection);
@@ -136,19 +172,25 @@ void MainFrame::startUp(const QString& commandLineFile) {
 
 void MainFrame::connectCommands() {
     const std::pair<int, std::function<void()>> handlers[] = {
-        {cmd::FileNew, [this] { documents_.onFileNew(); }},
-        {cmd::FileOpen, [this] { documents_.onFileOpen(); }},
-        {cmd::FileSave, [this] { documents_.onFileSave(); }},
-        {cmd::FileClose, [this] { documents_.onFileClose(); }},
+        {cmd::FileNew, [this] { documents_->onFileNew(); }},
+        {cmd::FileOpen, [this] { documents_->onFileOpen(); }},
+        {cmd::FileSave, [this] { documents_->onFileSave(); }},
+        {cmd::FileClose, [this] { documents_->onFileClose(); }},
         {cmd::AppExit, [this] { onExit(); }},
         {cmd::Port, [this] { onPort(); }},
-        {cmd::AccessPassword, [this] { operations_->openChangePassword(); }},
+        {cmd::AccessPassword, [this] { gateway_->openChangePassword(); }},
+        {cmd::ReadBackAfterWrite,
+         [this] {
+             windowSettings_.readBackAfterWrite =
+                 commands_->action(cmd::ReadBackAfterWrite)->isChecked();
+             gateway_->setReadBackAfterWrite(windowSettings_.readBackAfterWrite);
+         }},
         {cmd::Language, [this] { onLanguage(); }},
-        {cmd::DeviceReset, [this] { core_.session.requestReset(); }},
+        {cmd::DeviceReset, [this] { gateway_->resetConverter(); }},
         {cmd::FlashLoad, [this] { flash_->onFlashLoad(); }},
         {cmd::FlashDownload, [this] { flash_->onFlashDownload(); }},
         {cmd::MonitorTab, [this] { onMonitorTab(); }},
-        {cmd::HelpIndex, [this] { core_.language.ShowHelp(this); }},
+        {cmd::HelpIndex, [this] { language_.ShowHelp(this); }},
         {cmd::AppAbout, [this] { dialogRunner_->showAbout(); }},
         {cmd::EditCopy, [this] { onLogCommand(cmd::EditCopy); }},
         {cmd::EditClear, [this] { onLogCommand(cmd::EditClear); }},
@@ -158,7 +200,7 @@ void MainFrame::connectCommands() {
         {cmd::SaveLog, [this] { onSaveLog(); }},
         {cmd::NextTab, [this] { switchTab(cmd::NextTab); }},
         {cmd::PreviousTab, [this] { switchTab(cmd::PreviousTab); }},
-        {cmd::SaveToFile, [this] { documents_.onSaveToFile(); }},
+        {cmd::SaveToFile, [this] { documents_->onSaveToFile(); }},
         {cmd::ConfigTabToFront, [this] { switchTab(cmd::ConfigTabToFront); }},
         {cmd::NextPane, [this] { view_->NextPane(); }},
         {cmd::PreviousPane, [this] { view_->PreviousPane(); }},
@@ -174,7 +216,7 @@ void MainFrame::connectCommands() {
 void MainFrame::command(int id) {
     if (isRecentFile(id)) {
         if (!busy()) {
-            documents_.onRecentFile(id);
+            documents_->onRecentFile(id);
             updateCommandStates();
         }
         return;
@@ -188,8 +230,8 @@ void MainFrame::buildMenus() {
     commands_->showLabelNumbers();
     QMenuBar* bar = buildMenuBar(mainMenuDescription(), *commands_, header_);
     bar->setObjectName(QStringLiteral("menuBar"));
-    core_.language.TranslateMenuBar(bar);
-    commands_->translateRemaining(core_.language);
+    language_.TranslateMenuBar(bar);
+    commands_->translateRemaining(language_);
     header_->setMenuBar(bar);
     for (QAction* top : bar->actions()) {
         QMenu* menu = top->menu();
@@ -237,7 +279,7 @@ void MainFrame::buildToolBar() {
 void MainFrame::retranslateToolBar() {
     for (const int id : kToolbarCommands) {
         QString tip;
-        if (id != 0 && core_.language.Tooltip(id, tip) && !tip.isEmpty()) {
+        if (id != 0 && language_.Tooltip(id, tip) && !tip.isEmpty()) {
             commands_->action(id)->setToolTip(tip);
         }
     }
@@ -253,16 +295,16 @@ void MainFrame::buildTabs() {
     viewHolder_->setObjectName(QStringLiteral("configurationTab"));
     auto* layout = new QVBoxLayout(viewHolder_);
     layout->setContentsMargins(0, 0, 0, 0);
-    view_ = new ConfigView(*document_, core_.language);
-    view_->CreateView(viewHolder_, core_.windowSettings.splitterPos);
+    view_ = new ConfigView(*document_, language_);
+    view_->CreateView(viewHolder_, windowSettings_.splitterPos);
     layout->addWidget(view_);
     tabs_->addTab(viewHolder_, QIcon(QStringLiteral(":/configview/icons/icon210.png")),
-                  core_.language.Text(text::ConfigTab));
+                  language_.Text(text::ConfigTab));
 
     // The monitor pane lives as long as the window; its tab comes and goes.
-    monitor_ = new SystemMonitorPane(core_.session, core_.language, this);
+    monitor_ = new SystemMonitorPane(language_, this);
     monitor_->setObjectName(QStringLiteral("monitorPane"));
-    monitor_->traceLog().setLineLimit(static_cast<int>(core_.windowSettings.logLines));
+    monitor_->traceLog().setLineLimit(static_cast<int>(windowSettings_.logLines));
     monitor_->hide();
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { updateCommandStates(); });
 }
@@ -308,15 +350,17 @@ void MainFrame::updateCommandStates() {
                              monitor_->traceLog().window()->textCursor().hasSelection();
     inputs.monitorTabShown = monitorTabShown_;
     states_ = computeCommandStates(inputs);
-    commands_->apply(states_, operations_ != nullptr && operations_->busy());
+    commands_->apply(states_, gateway_ != nullptr && gateway_->busy());
+    commands_->action(cmd::ReadBackAfterWrite)->setChecked(windowSettings_.readBackAfterWrite);
 }
 
 void MainFrame::refreshStatus() {
     StatusInputs inputs;
-    inputs.channelRunning = core_.channel.isOpen();
-    inputs.sessionFailed = core_.session.state == SessionState::Failed;
-    inputs.monitoringOn = monitor_->monitoringOn();
-    status_->refresh(core_.language, inputs);
+    inputs.channelRunning = channel_.isOpen();
+    inputs.sessionFailed = session_.state() == SessionState::Failed;
+    // Only what really runs: monitoring the user wants while the port is away is not on.
+    inputs.monitoringOn = gateway_ != nullptr && gateway_->monitoringRunning();
+    status_->refresh(language_, inputs);
 }
 
 void MainFrame::refresh() {
@@ -325,7 +369,7 @@ void MainFrame::refresh() {
 }
 
 QString MainFrame::documentName() const {
-    const LanguageManager& language = core_.language;
+    const LanguageManager& language = language_;
     const QString fileName = QFileInfo(document_->filePath()).fileName();
     switch (document_->source()) {
     case ConfigDocument::Source::Empty:
@@ -344,7 +388,7 @@ QString MainFrame::documentName() const {
 }
 
 void MainFrame::updateTitle() {
-    const QString title = core_.language.Text(text::AppTitle);
+    const QString title = language_.Text(text::AppTitle);
     QString name = documentName();
     if (name.isEmpty()) {
         setWindowTitle(title);
@@ -365,7 +409,7 @@ void MainFrame::setInputEnabled(bool enabled) {
 
 void MainFrame::rememberPlacement() {
     const QRect normal = (isMaximized() || isFullScreen()) ? normalGeometry() : geometry();
-    WindowSettings& settings = core_.windowSettings;
+    WindowSettings& settings = windowSettings_;
     settings.rect = WindowRect{normal.left(), normal.top(), normal.left() + normal.width(),
                                normal.top() + normal.height()};
     settings.maximized = isMaximized();
@@ -384,14 +428,12 @@ void MainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (monitor_->monitoringOn()) {
-        core_.session.requestMonitor(false);
-    }
+    gateway_->stopMonitoringForClose();
     if (!view_->QuerySave()) {
         event->ignore();
         return;
     }
-    core_.channel.stop();
+    channel_.stop();
     rememberPlacement();
     if (find_) {
         find_->close();
@@ -417,7 +459,7 @@ void MainFrame::dropEvent(QDropEvent* event) {
         }
     }
     event->acceptProposedAction();
-    documents_.onDropFiles(paths);
+    documents_->onDropFiles(paths);
 }
 
 bool MainFrame::eventFilter(QObject* watched, QEvent* event) {

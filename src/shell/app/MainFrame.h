@@ -1,13 +1,11 @@
 #pragma once
 
 #include "link/LinkController.h"
-#include "protocol/SessionInterfaces.h"
 #include "settings/RecentFileList.h"
 #include "shell/app/CommandStates.h"
-#include "shell/app/DeviceOperations.h"
+#include "shell/app/DeviceGateway.h"
 #include "shell/app/DocumentCommands.h"
 #include "shell/app/FlashCommands.h"
-#include "shell/app/FrameContext.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -20,29 +18,39 @@ class QTabWidget;
 
 namespace vandrel {
 
-struct AppCore;
 class CommandActions;
 class ConfigDocument;
 class ConfigView;
+class DeviceSession;
 class DialogRunner;
 class IdleUpdater;
 class FindDialog;
 class HeaderBar;
+class LanguageManager;
+class LinkSettings;
+class SerialChannel;
+class TimerService;
 class SystemMonitorPane;
 class Prompter;
 class StatusPanes;
+class WindowSettings;
 
 // The program's window: menu bar, toolbar and logo, the tabs (configuration, and the system
-// monitor on demand) and the status bar. Each command is one shared action; the window answers
-// the protocol engine's questions, hands received frames to it and passes its progress reports
-// to the device operations, which own the busy state and the operation dialogs.
-class MainFrame : public QMainWindow, public SessionHost, public LinkHost, public OperationHost {
+// monitor on demand) and the status bar. Each command is one shared action. Every device
+// operation goes through the device gateway, which owns the busy state and the operation
+// dialogs; the configuration document is a model apart from its view.
+class MainFrame : public QMainWindow, public LinkHost {
     Q_OBJECT
 public:
     static constexpr int kMinWidth = 400;
     static constexpr int kMinHeight = 360;
 
-    MainFrame(AppCore& core, Prompter& prompter);
+    // `portOverride`: a port used for this run only and never stored (the stand-in converter of
+    // the demo); empty: the configured port.
+    // `timers` runs the session's response timer.
+    MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
+              LanguageManager& language, SerialChannel& channel, DeviceSession& session,
+              TimerService& timers, Prompter& prompter, const QString& portOverride = QString());
     ~MainFrame() override;
 
     // Everything the window builds around itself once it exists: the channel on a configured
@@ -54,25 +62,13 @@ public:
     // the command is disabled.
     void command(int id);
 
-    // SessionHost
-    int sessionQuery(SessionQuery query) override;
-    void postSessionProgress(SessionProgress code, int value) override;
-    std::optional<PasswordChangeTexts> passwordChangeTexts() const override;
-    void fatalOutOfMemory() override;
-
     // LinkHost
     std::optional<QString> choosePort(const QString& currentName) override;
     void storePortName(const QString& name) override;
     void reportStartFailure(const QString& portName, const ChannelStartResult& result) override;
 
-    // OperationHost
-    void setInputEnabled(bool enabled) override;
-    void takeConfiguration() override;
-    void takeSystemInfo() override;
-    void clearMonitorCommand() override;
-    void showMonitoringOff() override;
-    void chooseFirmwareForConverter() override;
-    void refresh() override;
+    void setInputEnabled(bool enabled);
+    void refresh();
 
     // The idle update: command states and the toolbar; the menus follow when they open.
     void updateCommandStates();
@@ -81,7 +77,7 @@ public:
     // 0 configuration tab in front, 1 monitor tab, -1 another.
     int activeView() const;
     bool monitorTabShown() const { return monitorTabShown_; }
-    bool busy() const { return operations_->busy(); }
+    bool busy() const { return gateway_->busy(); }
 
     // The document's name in the title: none while the view is empty, the file's name for a
     // file's document, text 703 for a new or received one without a file.
@@ -98,11 +94,11 @@ public:
     // The shared action of a command; the same object in the menu, the toolbar and the keys.
     QAction* menuAction(int commandId) const;
     QAction* toolAction(int commandId) const;
-    const DeviceOperations& operations() const { return *operations_; }
-    DeviceOperations& operations() { return *operations_; }
+    const DeviceGateway& gateway() const { return *gateway_; }
+    DeviceGateway& gateway() { return *gateway_; }
     FindDialog* findDialog() const;
     int logFilterIndex() const { return logFilterIndex_; }
-    const DocumentCommands& documents() const { return documents_; }
+    const DocumentCommands& documents() const { return *documents_; }
     const FlashCommands& flash() const { return *flash_; }
 
 protected:
@@ -120,6 +116,11 @@ private:
     void retranslateToolBar();
     // The title and its modified marker, from the document.
     void updateTitle();
+    void connectGateway();
+    // The port named for this run, or the configured one.
+    QString portName() const;
+    // Opens the link on demand before an operation.
+    bool openLink();
 
     // Commands.
     void onExit();
@@ -136,8 +137,14 @@ private:
 
     void rememberPlacement();
 
-    AppCore& core_;
+    LinkSettings& linkSettings_;
+    WindowSettings& windowSettings_;
+    LanguageManager& language_;
+    SerialChannel& channel_;
+    DeviceSession& session_;
+    TimerService& timers_;
     Prompter& prompter_;
+    QString portOverride_;
 
     std::unique_ptr<DialogRunner> dialogRunner_;
     std::unique_ptr<CommandActions> commands_;
@@ -151,10 +158,9 @@ private:
     std::unique_ptr<StatusPanes> status_;
     RecentFileList recent_;
     LinkController link_;
-    FrameContext frame_;
-    DocumentCommands documents_;
-    DeviceOperations* operations_ = nullptr;
-    std::unique_ptr<FlashCommands> flash_;
+    DeviceGateway* gateway_ = nullptr;
+    std::unique_ptr<DocumentCommands> documents_;
+    FlashCommands* flash_ = nullptr;
 
     CommandStates states_;
     bool monitorTabShown_ = false;

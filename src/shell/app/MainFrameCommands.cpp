@@ -1,8 +1,10 @@
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
+#include "language/LanguageManager.h"
 #include "language/TextIds.h"
 #include "settings/RegistryStore.h"
-#include "shell/app/AppCore.h"
+#include "settings/LinkSettings.h"
+#include "settings/WindowSettings.h"
 #include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/DialogRunner.h"
@@ -43,7 +45,7 @@ QString logNameBeside(const QString& configPath) {
 } // namespace
 
 void MainFrame::onPort() {
-    link_.choosePortCommand(core_.portName(), core_.linkSettings.baudrate);
+    link_.choosePortCommand(portName(), linkSettings_.baudrate);
     refreshStatus();
 }
 
@@ -52,13 +54,13 @@ std::optional<QString> MainFrame::choosePort(const QString& currentName) {
 }
 
 void MainFrame::storePortName(const QString& name) {
-    core_.linkSettings.portName = name;
-    core_.portOverride.clear();
-    core_.linkSettings.save();
+    linkSettings_.portName = name;
+    portOverride_.clear();
+    linkSettings_.save();
 }
 
 void MainFrame::reportStartFailure(const QString& portName, const ChannelStartResult& result) {
-    const LanguageManager& language = core_.language;
+    const LanguageManager& language = language_;
     const MessageStyle style{MessageButtons::Ok, MessageIcon::Error};
     if (result.threadFailed) {
         language.MessageBox(text::PortThreadsFailed, text::CaptionError, style);
@@ -70,28 +72,25 @@ void MainFrame::reportStartFailure(const QString& portName, const ChannelStartRe
                               {FormatArg(portName), FormatArg(reason)});
 }
 
-std::optional<PasswordChangeTexts> MainFrame::passwordChangeTexts() const {
-    return operations_->passwordChangeTexts();
-}
 
 void MainFrame::onLanguage() {
     const std::optional<int> chosen =
-        dialogRunner_->chooseLanguage(static_cast<int>(core_.linkSettings.language));
-    if (!chosen || *chosen == static_cast<int>(core_.linkSettings.language)) {
+        dialogRunner_->chooseLanguage(static_cast<int>(linkSettings_.language));
+    if (!chosen || *chosen == static_cast<int>(linkSettings_.language)) {
         return;
     }
     // A language that does not load (the reason has been shown) leaves the one in use, and the
     // setting, as they were: otherwise every text would be empty and the next start would end.
-    if (!core_.language.Switch(*chosen)) {
+    if (!language_.Switch(*chosen)) {
         return;
     }
-    core_.linkSettings.language = static_cast<quint32>(*chosen);
-    core_.linkSettings.save();
+    linkSettings_.language = static_cast<quint32>(*chosen);
+    linkSettings_.save();
     applyLanguage();
 }
 
 void MainFrame::applyLanguage() {
-    LanguageManager& language = core_.language;
+    LanguageManager& language = language_;
     // The document name of a new or received document is itself a text.
     updateTitle();
     buildMenus();
@@ -105,7 +104,7 @@ void MainFrame::applyLanguage() {
     if (find_) {
         find_->retranslate();
     }
-    operations_->retranslate();
+    gateway_->retranslate();
     refresh();
     header_->updateLogo();
 }
@@ -115,7 +114,7 @@ void MainFrame::onMonitorTab() {
         tabs_->removeTab(index);
         monitor_->hide();
     } else {
-        tabs_->addTab(monitor_, uiIcon(icon::MonitorTab), core_.language.Text(text::MonitorTab));
+        tabs_->addTab(monitor_, uiIcon(icon::MonitorTab), language_.Text(text::MonitorTab));
     }
     monitorTabShown_ = !monitorTabShown_;
     updateCommandStates();
@@ -172,7 +171,7 @@ void MainFrame::onFind() {
         find_->edit()->setFocus();
         return;
     }
-    find_ = new FindDialog(core_.language, findText_, findMatchCase_, findWholeWord_, this);
+    find_ = new FindDialog(language_, findText_, findMatchCase_, findWholeWord_, this);
     connect(find_, &FindDialog::findNext, this, &MainFrame::onFindEvent);
     find_->show();
 }
@@ -208,7 +207,7 @@ void MainFrame::onSaveLog() {
     if (activeView() != 1) {
         return;
     }
-    const LanguageManager& language = core_.language;
+    const LanguageManager& language = language_;
     FileDialogRequest request;
     request.title = language.Text(text::SaveLogTitle);
     request.filter = language.Text(text::LogFilter);
@@ -217,7 +216,7 @@ void MainFrame::onSaveLog() {
     request.confirmOverwrite = true;
     const std::optional<FileChoice> chosen =
         askForFile(prompter_, FileDialogKind::Save, request, logFilterIndex_,
-                   core_.windowSettings.browsePathLog);
+                   windowSettings_.browsePathLog);
     if (chosen && !monitor_->traceLog().saveText(chosen->path)) {
         language.MessageBox(text::SaveLogFailed, text::CaptionError,
                             MessageStyle{MessageButtons::Ok, MessageIcon::Error});

@@ -1,6 +1,11 @@
 #include "shell/app/ProgramRun.h"
 
-#include "shell/app/AppCore.h"
+#include "language/LanguageManager.h"
+#include "link/QtTimerService.h"
+#include "link/SerialChannel.h"
+#include "protocol/DeviceSession.h"
+#include "settings/LinkSettings.h"
+#include "settings/WindowSettings.h"
 #include "shell/app/DemoConverter.h"
 #include "shell/app/MainFrame.h"
 #include "shell/ui/Prompter.h"
@@ -90,31 +95,39 @@ void placeWindow(MainFrame& window, const WindowSettings& settings) {
 
 } // namespace
 
-int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options) {
-    core.linkSettings.load();
-    core.windowSettings.load();
-    routeMessages(core.language, prompter);
-    if (!core.language.Load(static_cast<int>(core.linkSettings.language))) {
+int runProgram(LanguageManager& language, Prompter& prompter, const RunOptions& options) {
+    LinkSettings linkSettings;
+    WindowSettings windowSettings;
+    linkSettings.load();
+    windowSettings.load();
+    routeMessages(language, prompter);
+    if (!language.Load(static_cast<int>(linkSettings.language))) {
         return 0;
     }
 
     std::unique_ptr<DemoConverter> demo;
+    QString portOverride;
     if (options.demo) {
         demo = std::make_unique<DemoConverter>();
         if (demo->start()) {
-            core.portOverride = demo->devicePath();
+            portOverride = demo->devicePath();
         }
     }
 
-    auto window = std::make_unique<MainFrame>(core, prompter);
+    // The session and its channel outlive the window, which hands frames from one to the other.
+    SerialChannel channel;
+    QtTimerService timers;
+    DeviceSession session;
+    auto window = std::make_unique<MainFrame>(linkSettings, windowSettings, language, channel,
+                                              session, timers, prompter, portOverride);
     window->startUp(options.file);
-    placeWindow(*window, core.windowSettings);
+    placeWindow(*window, windowSettings);
     QApplication::exec();
 
     // The I/O thread ends before the window goes: a frame it is handing over must not reach a
     // window that no longer exists.
-    core.channel.stop();
-    core.windowSettings.save();
+    channel.stop();
+    windowSettings.save();
     window.reset();
     return 1;
 }

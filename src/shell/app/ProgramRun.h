@@ -8,7 +8,7 @@
 
 namespace vandrel {
 
-struct AppCore;
+class LanguageManager;
 class Prompter;
 
 struct RunOptions {
@@ -33,6 +33,6 @@ QRect firstRunGeometry(const QRect& available);
 // Everything from loading the settings to the end of the event loop: the settings, the
 // language (a failure there ends the run with 0 before any window exists), the main window, the
 // loop, and the window settings saved after it. Answers the exit status: 1 after a normal close.
-int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options);
+int runProgram(LanguageManager& language, Prompter& prompter, const RunOptions& options);
 
 } // namespace vandrel

@@ -1,4 +1,4 @@
-#include "shell/app/AppCore.h"
+#include "language/LanguageManager.h"
 #include "shell/app/ProgramRun.h"
 #include "shell/ui/Prompter.h"
 
@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("vandrel"));
     QApplication::setApplicationVersion(QStringLiteral(VANDREL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("vandrel"));
-    vandrel::AppCore core;
+    vandrel::LanguageManager language;
     vandrel::QtPrompter prompter;
-    return vandrel::runProgram(core, prompter, *options);
+    return vandrel::runProgram(language, prompter, *options);
 }

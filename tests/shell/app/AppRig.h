@@ -5,9 +5,14 @@
 
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
+#include "language/LanguageManager.h"
 #include "language/TextFormat.h"
 #include "settings/RegistryStore.h"
-#include "shell/app/AppCore.h"
+#include "link/QtTimerService.h"
+#include "link/SerialChannel.h"
+#include "protocol/DeviceSession.h"
+#include "settings/LinkSettings.h"
+#include "settings/WindowSettings.h"
 #include "shell/app/MainFrame.h"
 #include "sim/PtyConverter.h"
 
@@ -58,9 +63,24 @@ protected:
     }
 };
 
-// The whole program around a stand-in converter on a real pseudo-terminal: the process-wide
-// objects, the main window, a scripted prompter answering every question, and settings in a
-// temporary folder.
+// What the program keeps for its window: the settings, the language texts, the serial channel
+// and the session. The window gets each of them on its own.
+struct ProgramObjects {
+    vandrel::LinkSettings linkSettings;
+    vandrel::WindowSettings windowSettings;
+    vandrel::LanguageManager language;
+    vandrel::SerialChannel channel;
+    vandrel::QtTimerService qtTimers;
+    // The clock of the session's response timer; a test may give its own before the window opens.
+    vandrel::TimerService* timers = &qtTimers;
+    vandrel::DeviceSession session;
+
+    ~ProgramObjects() { channel.stop(); }
+};
+
+// The whole program around a stand-in converter on a real pseudo-terminal: the objects the
+// program owns, the main window, a scripted prompter answering every question, and settings in
+// a temporary folder.
 class AppRig : public ::testing::Test {
 protected:
     static constexpr int kWaitMs = 15000;
@@ -75,7 +95,7 @@ protected:
         // A stable name survives unplugging, as a by-id name does for a USB adapter.
         const std::string link = stableLink() ? files.file("converter") : std::string();
         ASSERT_TRUE(converter->start(link)) << converter->error();
-        core = std::make_unique<vandrel::AppCore>();
+        core = std::make_unique<ProgramObjects>();
         core->language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
         core->linkSettings.portName =
             QString::fromStdString(stableLink() ? converter->linkPath() : converter->devicePath());
@@ -104,7 +124,7 @@ protected:
         if (portless) {
             core->linkSettings.portName.clear();
         }
-        window = std::make_unique<vandrel::MainFrame>(*core, prompter);
+        window = makeWindow();
         window->resize(900, 640);
         const std::size_t asked = prompter.dialogs.size();
         window->startUp();
@@ -112,6 +132,12 @@ protected:
         EXPECT_TRUE(waitFor([&] { return prompter.dialogs.size() > asked; }));
         EXPECT_EQ(prompter.dialogs.at(asked), QStringLiteral("vandrel::SourceChoiceDialog"));
         return *window;
+    }
+
+    std::unique_ptr<vandrel::MainFrame> makeWindow() {
+        return std::make_unique<vandrel::MainFrame>(core->linkSettings, core->windowSettings,
+                                                    core->language, core->channel, core->session,
+                                                    *core->timers, prompter);
     }
 
     bool waitFor(const std::function<bool()>& done, int ms = kWaitMs) {
@@ -180,6 +206,6 @@ protected:
     ScriptedPrompter prompter;
     ShownDialogs watch;
     std::unique_ptr<vandrel::sim::PtyConverter> converter;
-    std::unique_ptr<vandrel::AppCore> core;
+    std::unique_ptr<ProgramObjects> core;
     std::unique_ptr<vandrel::MainFrame> window;
 };

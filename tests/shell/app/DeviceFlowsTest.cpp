@@ -55,7 +55,7 @@ TEST_F(DeviceFlows, ResetShowsTheWaitDialogUntilTheConverterIsBack) {
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitFor([&] {
         return watch.count("vandrel::WaitDialog") == 1 && !frame.busy() &&
-               !frame.operations().waitDialog();
+               !frame.gateway().waitDialog();
     }));
     EXPECT_EQ(note, text(text::WaitRestarting));
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
@@ -71,19 +71,19 @@ TEST_F(DeviceFlows, AccessDeniedAsksForThePasswordAndTheResetGoesThrough) {
     // dialog in front of it, and the wait dialog comes back with the repeated reset.
     bool waitInFront = true;
     prompter.dialogSteps.push_back([&](QDialog& dialog) {
-        waitInFront = frame.operations().waitDialog() != nullptr;
+        waitInFront = frame.gateway().waitDialog() != nullptr;
         return press("ctl1", typing("ctl1000", QStringLiteral("secret")))(dialog);
     });
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitFor([&] {
         return prompter.dialogs.size() == 2 && watch.count("vandrel::WaitDialog") >= 1 &&
-               !frame.busy() && !frame.operations().waitDialog() &&
+               !frame.busy() && !frame.gateway().waitDialog() &&
                withModel([](auto& m) { return m.running(); });
     }));
     EXPECT_FALSE(waitInFront);
     EXPECT_EQ(prompter.dialogs,
               (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::PasswordDialog"}));
-    EXPECT_EQ(core->session.accessPassword, "secret");
+    EXPECT_EQ(core->session.accessPassword(), "secret");
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 2u);
     EXPECT_TRUE(prompter.messages.empty());
 }
@@ -99,9 +99,9 @@ TEST_F(DeviceFlows, ACancelledPasswordQuestionSaysWhyAndLeavesTheConverterAlone)
     QTest::qWait(50);
     EXPECT_EQ(prompter.dialogs,
               (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::PasswordDialog"}));
-    EXPECT_FALSE(frame.operations().waitDialog());
+    EXPECT_FALSE(frame.gateway().waitDialog());
     EXPECT_FALSE(frame.busy());
-    EXPECT_TRUE(core->session.accessPassword.empty());
+    EXPECT_TRUE(core->session.accessPassword().empty());
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
 }
 
@@ -116,11 +116,11 @@ TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
     prompter.openAnswers.push_back(FileChoice{QString::fromStdString(path), 1});
     MainFrame& frame = openWindow();
     ASSERT_EQ(frame.document().filePath().toStdString(), path);
-    core->session.accessPassword = "new";
+    core->session.setAccessPassword("new");
     prompter.dialogSteps.push_back(press("ctl1")); // save: to the converter
     QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
     ASSERT_TRUE(waitFor([&] {
-        return watch.count("vandrel::WaitDialog") == 1 && !frame.operations().waitDialog() &&
+        return watch.count("vandrel::WaitDialog") == 1 && !frame.gateway().waitDialog() &&
                !frame.busy() && withModel([](auto& m) { return m.running(); });
     }));
     EXPECT_EQ(prompter.dialogs.size(), 2u);
@@ -277,14 +277,14 @@ protected:
 
 TEST_F(SilentRestart, TheWaitForARestartEndsWithAClearMessage) {
     ManualTimerService clock;
+    core->timers = &clock;
     MainFrame& frame = openWindow();
-    core->session.timers = &clock;
     bool bounded = false;
     // Once the converter has accepted the reset, only the bound of the wait is left to run.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!bounded && frame.operations().waitDialog() &&
-            core->session.retryCount == kRetryLimit && clock.running() == 1) {
+        if (!bounded && frame.gateway().waitDialog() &&
+            core->session.retryCount() == kRetryLimit && clock.running() == 1) {
             bounded = true;
             clock.advance(kRestartWaitMs);
         }
@@ -293,8 +293,7 @@ TEST_F(SilentRestart, TheWaitForARestartEndsWithAClearMessage) {
     frame.command(cmd::DeviceReset);
     ASSERT_TRUE(waitShown(text::RestartTimedOut));
     EXPECT_TRUE(bounded);
-    EXPECT_TRUE(waitFor([&] { return !frame.operations().waitDialog() && !frame.busy(); }));
+    EXPECT_TRUE(waitFor([&] { return !frame.gateway().waitDialog() && !frame.busy(); }));
     EXPECT_EQ(frame.statusPanes()->text(1), text(text::StatusLinkNoAnswer));
     EXPECT_FALSE(shown(text::NoAnswer));
-    core->session.timers = &core->timers;
 }

@@ -123,7 +123,7 @@ TEST_F(DocumentFlows, OnlyTheFirstDroppedFileIsOpened) {
 TEST_F(DocumentFlows, AReadFromTheConverterIsShownAsModifiedAndCancelKeepsTheWindowOpen) {
     withModel([](auto& m) { m.setPassword(""); });
     MainFrame& frame = openWindow();
-    ASSERT_TRUE(core->session.requestConfigRead(false));
+    ASSERT_TRUE(frame.gateway().readConfiguration());
     ASSERT_TRUE(waitFor([&] { return !frame.document().isEmpty() && !frame.busy(); }));
     EXPECT_TRUE(frame.document().isModified());
     EXPECT_EQ(shownTitle(frame), title(text(text::UntitledDocument), true));
@@ -152,7 +152,7 @@ TEST_F(DocumentFlows, ARecentFileChosenWithUnsavedChangesOpensThatFileAfterTheSa
     }
     // A document that came from the converter: modified, and without a file.
     frame.command(cmd::FileClose);
-    ASSERT_TRUE(core->session.requestConfigRead(false));
+    ASSERT_TRUE(frame.gateway().readConfiguration());
     ASSERT_TRUE(waitFor([&] { return !frame.document().isEmpty() && !frame.busy(); }));
     ASSERT_TRUE(frame.document().filePath().isEmpty());
 

@@ -99,7 +99,7 @@ protected:
         frame.command(cmd::FileSave);
         ASSERT_TRUE(waitFor([&] {
             return watch.count("vandrel::WaitDialog") == waits + 1 &&
-                   !frame.operations().waitDialog() && !frame.busy() &&
+                   !frame.gateway().waitDialog() && !frame.busy() &&
                    withModel([](auto& m) { return m.running(); });
         }));
     }
@@ -322,7 +322,7 @@ protected:
 
     // The window started with `path`, once the file has been opened or refused.
     MainFrame& startWith(const QString& path) {
-        window = std::make_unique<MainFrame>(*core, prompter);
+        window = makeWindow();
         window->resize(900, 640);
         window->startUp(path);
         window->show();
@@ -402,7 +402,7 @@ TEST_F(CommandLineFile, TheProgramTakesTheFileFromItsOptions) {
     });
     RunOptions options;
     options.file = path;
-    EXPECT_EQ(runProgram(*core, prompter, options), 1);
+    EXPECT_EQ(runProgram(core->language, prompter, options), 1);
     EXPECT_EQ(opened, path);
     EXPECT_TRUE(prompter.dialogs.empty());
 }

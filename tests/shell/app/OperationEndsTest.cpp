@@ -38,7 +38,7 @@ const int kCommands[] = {cmd::FileNew,        cmd::FileOpen,   cmd::AppExit,    
             return ::testing::AssertionFailure() << "command " << std::hex << id << " disabled";
         }
     }
-    if (frame.operations().waitDialog() || frame.operations().progressDialog()) {
+    if (frame.gateway().waitDialog() || frame.gateway().progressDialog()) {
         return ::testing::AssertionFailure() << "an operation dialog is left";
     }
     return ::testing::AssertionSuccess();
@@ -268,14 +268,14 @@ protected:
     // busy until the transfer ends.
     void runTransfer(MainFrame& frame, int command, int done) {
         prompter.dialogSteps.push_back([&](QDialog& dialog) {
-            FlashProgressDialog* progress = frame.operations().progressDialog();
+            FlashProgressDialog* progress = frame.gateway().progressDialog();
             progressAsideDuringQuestion = progress != nullptr && !progress->isVisible();
             busyDuringQuestion = frame.busy();
             return press("ctl1", typing("ctl1000", QStringLiteral("secret")))(dialog);
         });
         QTimer sample;
         QObject::connect(&sample, &QTimer::timeout, [&] {
-            FlashProgressDialog* progress = frame.operations().progressDialog();
+            FlashProgressDialog* progress = frame.gateway().progressDialog();
             if (progress == nullptr || progress->ended()) {
                 return;
             }
@@ -300,7 +300,7 @@ protected:
                     shown(text::FlashDownloadCancelQuestion));
         EXPECT_GT(samples, 0);
         EXPECT_EQ(unlockedSamples, 0);
-        EXPECT_EQ(core->session.accessPassword, "secret");
+        EXPECT_EQ(core->session.accessPassword(), "secret");
     }
 
     bool progressAsideDuringQuestion = false;
@@ -376,15 +376,15 @@ TEST_F(PortLoss, InTheMiddleOfAConfigurationReadEndsItAndTheNextReadWorks) {
 
 TEST_F(PortLoss, DuringAResetEndsItAndTheNextReadWorks) {
     ManualTimerService clock;
+    core->timers = &clock;
     MainFrame& frame = openWindow();
-    core->session.timers = &clock;
     withModel([](auto& m) {
         sim::FaultSettings faults;
         faults.line.dropInEvery = 1; // the reset never arrives
         m.setFaults(faults);
     });
     frame.command(cmd::DeviceReset);
-    ASSERT_TRUE(waitFor([&] { return frame.operations().waitDialog() != nullptr; }));
+    ASSERT_TRUE(waitFor([&] { return frame.gateway().waitDialog() != nullptr; }));
     ASSERT_TRUE(converter->unplug());
     ASSERT_TRUE(waitFor([&] { return !core->channel.isOpen(); }));
     // The re-send finds no link.
@@ -392,7 +392,6 @@ TEST_F(PortLoss, DuringAResetEndsItAndTheNextReadWorks) {
     ASSERT_TRUE(waitFor([&] { return bool(windowUsable(frame)); }))
         << windowUsable(frame).message();
     EXPECT_TRUE(shown(text::NoAnswer) || shown(text::RestartTimedOut));
-    core->session.timers = &core->timers;
     withModel([](auto& m) {
         m.setFaults({});
         return 0;

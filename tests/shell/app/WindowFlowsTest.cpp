@@ -170,7 +170,7 @@ TEST_F(WindowFlows, ALanguageThatDoesNotLoadLeavesTheOneInUse) {
     core->linkSettings.save();
     MainFrame& frame = openWindow();
     // A changed document: the configuration read from the converter.
-    ASSERT_TRUE(core->session.requestConfigRead(false));
+    ASSERT_TRUE(frame.gateway().readConfiguration());
     ASSERT_TRUE(waitFor([&] { return frame.document().isModified() && !frame.busy(); }));
     const QString title = shownTitle(frame);
     prompter.dialogSteps.push_back(press("ctl1", [](QDialog& dialog) {
@@ -237,8 +237,8 @@ TEST_F(WindowFlows, AMissingLanguageEndsTheRunBeforeAnyWindowAndSavesNothing) {
         QFile f(windowStore);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
-    AppCore fresh;
-    fresh.language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
+    LanguageManager fresh;
+    fresh.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
     prompter.messages.clear();
     EXPECT_EQ(runProgram(fresh, prompter, RunOptions{}), 0);
     ASSERT_EQ(prompter.messages.size(), 1u);
@@ -253,7 +253,6 @@ TEST_F(WindowFlows, AMissingLanguageEndsTheRunBeforeAnyWindowAndSavesNothing) {
 
 TEST_F(WindowFlows, ANormalCloseSavesThePlacementAfterTheLoopAndAnswersOne) {
     core->linkSettings.save();
-    AppCore& shared = *core;
     int status = -1;
     // Close the window as soon as the loop runs it.
     QTimer::singleShot(200, [&] {
@@ -264,7 +263,7 @@ TEST_F(WindowFlows, ANormalCloseSavesThePlacementAfterTheLoopAndAnswersOne) {
             }
         }
     });
-    status = runProgram(shared, prompter, RunOptions{});
+    status = runProgram(core->language, prompter, RunOptions{});
     EXPECT_EQ(status, 1);
     WindowSettings stored;
     stored.load();
