@@ -35,10 +35,26 @@ struct LateAnswer {
     unsigned nth = 0;
 };
 
+// How the converter restarts when a restart fault strikes.
+enum class RestartHow {
+    Code,     // only "Restart code": the application code restarts directly
+    Loader,   // "Restart loader", then "Restart code", as after a reset
+    Firmware, // "Restart loader" with status 0x9F: the loader waits for firmware
+};
+
+// The `nth` request of one kind (counted from 1) is not answered: the converter restarts
+// instead, as one whose watchdog struck or whose supply dipped.
+struct RestartFault {
+    RequestKind kind = RequestKind::Unknown;
+    unsigned nth = 0;
+    RestartHow how = RestartHow::Loader;
+};
+
 struct FaultSettings {
     LineFaults line;
     std::vector<Refusal> refusals;
     std::vector<LateAnswer> lateAnswers = {};
+    std::vector<RestartFault> restarts = {};
 };
 
 } // namespace vandrel::sim

@@ -140,10 +140,10 @@ TEST(SimProgram, HelpAndBadOptions) {
     SimProcess help({"--help"});
     const std::string text = help.readAll();
     EXPECT_EQ(help.wait(), 0);
-    for (const char* option :
-         {"--link", "--baud", "--drop", "--drop-in", "--drop-out", "--corrupt", "--delay",
-          "--garbage", "--refuse", "--unplug-after", "--replug-after", "--password",
-          "--firmware-missing", "--flash-file", "--flash-size", "--late", "--echo-address"}) {
+    for (const char* option : {"--link", "--baud", "--drop", "--drop-in", "--drop-out", "--corrupt",
+                               "--delay", "--garbage", "--refuse", "--unplug-after",
+                               "--replug-after", "--password", "--firmware-missing", "--flash-file",
+                               "--flash-size", "--late", "--echo-address", "--restart-at"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     for (std::vector<std::string> bad : {std::vector<std::string>{"--drop", "x"},
@@ -153,6 +153,10 @@ TEST(SimProgram, HelpAndBadOptions) {
                                          {"--late", "flash-chunk"},
                                          {"--late", "flash-chunk:0"},
                                          {"--late", "code-ack:1"},
+                                         {"--restart-at", "flash-chunk:3"},
+                                         {"--restart-at", "flash-chunk:0:code"},
+                                         {"--restart-at", "flash-chunk:3:soon"},
+                                         {"--restart-at", "loader-ack:1:code"},
                                          {"--baud"},
                                          {"--frobnicate"},
                                          {"--password", std::string(33, 'p')},
@@ -199,7 +203,12 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
                                     "--late",
                                     "flash-read:3",
                                     "--late=config-write:1",
-                                    "--echo-address"},
+                                    "--echo-address",
+                                    "--restart-at",
+                                    "flash-chunk:3:firmware",
+                                    "--restart-at=config-read:12:code",
+                                    "--restart-at",
+                                    "reset:1:loader"},
                                    error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->faults.line.dropInEvery, 4u);
@@ -223,6 +232,15 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
     EXPECT_EQ(o->faults.lateAnswers[0].nth, 3u);
     EXPECT_EQ(o->faults.lateAnswers[1].kind, RequestKind::ConfigWrite);
     EXPECT_EQ(o->faults.lateAnswers[1].nth, 1u);
+    ASSERT_EQ(o->faults.restarts.size(), 3u);
+    EXPECT_EQ(o->faults.restarts[0].kind, RequestKind::FlashChunk);
+    EXPECT_EQ(o->faults.restarts[0].nth, 3u);
+    EXPECT_EQ(o->faults.restarts[0].how, RestartHow::Firmware);
+    EXPECT_EQ(o->faults.restarts[1].kind, RequestKind::ConfigRead);
+    EXPECT_EQ(o->faults.restarts[1].nth, 12u);
+    EXPECT_EQ(o->faults.restarts[1].how, RestartHow::Code);
+    EXPECT_EQ(o->faults.restarts[2].kind, RequestKind::Reset);
+    EXPECT_EQ(o->faults.restarts[2].how, RestartHow::Loader);
 }
 
 TEST(PtyConverter, ServesInProcessAndUnplugs) {
