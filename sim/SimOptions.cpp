@@ -84,6 +84,32 @@ bool parseRestartFault(const std::string& text, RestartFault& out) {
     return parseNumber(text.substr(first + 1, second - first - 1), out.nth) && out.nth > 0;
 }
 
+// KIND:N:silent or KIND:N:STATUS
+bool parseLastingFailure(const std::string& text, LastingFailure& out) {
+    const auto first = text.find(':');
+    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) {
+        return false;
+    }
+    const auto kind = requestKindFromName(std::string_view(text).substr(0, first));
+    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
+        *kind == RequestKind::Unknown) {
+        return false;
+    }
+    const std::string what = text.substr(second + 1);
+    unsigned status = 0;
+    if (what == "silent") {
+        out.silent = true;
+    } else if (parseNumber(what, status) && status <= 0xFF) {
+        out.silent = false;
+        out.status = static_cast<std::uint8_t>(status);
+    } else {
+        return false;
+    }
+    out.kind = *kind;
+    return parseNumber(text.substr(first + 1, second - first - 1), out.nth) && out.nth > 0;
+}
+
 bool readFile(const std::string& path, std::vector<std::uint8_t>& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -145,6 +171,10 @@ Faults:
                           firmware  "Restart loader" with status 0x9F: the
                                     loader waits for firmware and takes a
                                     FLASH loading
+  --fail-from KIND:N:WHAT from the Nth KIND request on (counted from 1), leave
+                          every KIND request unanswered (WHAT = silent) or
+                          answer it negatively with status WHAT (e.g. 0x42);
+                          may be repeated
   --unplug-after S        unplug the device after S seconds ...
   --replug-after S        ... and plug it in again S seconds later (default 1)
 
@@ -270,6 +300,12 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
             ok = takeValue() && parseRestartFault(value, fault);
             if (ok) {
                 o.faults.restarts.push_back(fault);
+            }
+        } else if (name == "--fail-from") {
+            LastingFailure failure;
+            ok = takeValue() && parseLastingFailure(value, failure);
+            if (ok) {
+                o.faults.failures.push_back(failure);
             }
         } else if (name == "--unplug-after") {
             ok = number(o.unplugAfter);

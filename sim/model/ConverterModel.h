@@ -125,6 +125,8 @@ private:
     bool answersLate(RequestKind kind) const;
     // How the converter restarts instead of answering this request, if a restart fault strikes.
     std::optional<RestartHow> restartStrikes(RequestKind kind) const;
+    // A lasting failure has begun for this kind: the refusal is sent, or nothing; true then.
+    bool failing(RequestKind kind);
     bool refused(RequestKind kind);
     bool passwordAccepted(const ProtocolFrame& frame) const;
 

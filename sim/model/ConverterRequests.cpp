@@ -86,6 +86,9 @@ void ConverterModel::handle(RequestKind kind, const ProtocolFrame& frame) {
         beginRestart(restart_code::Unexpected, settings_.loaderDelay, *how);
         return;
     }
+    if (failing(kind)) {
+        return;
+    }
     // An answer held back for an earlier copy goes out first, now that the next has arrived.
     std::vector<ProtocolFrame>& held = withheld_[static_cast<std::size_t>(kind)];
     for (const ProtocolFrame& late : held) {
@@ -116,6 +119,19 @@ std::optional<RestartHow> ConverterModel::restartStrikes(RequestKind kind) const
         }
     }
     return std::nullopt;
+}
+
+bool ConverterModel::failing(RequestKind kind) {
+    const unsigned count = received_[static_cast<std::size_t>(kind)];
+    for (const LastingFailure& failure : faults_.failures) {
+        if (failure.kind == kind && failure.nth <= count) {
+            if (!failure.silent) {
+                sendStatus(failure.status);
+            }
+            return true;
+        }
+    }
+    return false;
 }
 
 void ConverterModel::answer(RequestKind kind, const ProtocolFrame& frame) {

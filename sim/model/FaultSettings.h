@@ -50,11 +50,22 @@ struct RestartFault {
     RestartHow how = RestartHow::Loader;
 };
 
+// From the `nth` request of one kind on (counted from 1), every request of that kind goes
+// unanswered (`silent`) or is answered negatively with `status`: a converter that fails in the
+// middle of an operation and stays so.
+struct LastingFailure {
+    RequestKind kind = RequestKind::Unknown;
+    unsigned nth = 0;
+    bool silent = true;
+    std::uint8_t status = 0;
+};
+
 struct FaultSettings {
     LineFaults line;
     std::vector<Refusal> refusals;
     std::vector<LateAnswer> lateAnswers = {};
     std::vector<RestartFault> restarts = {};
+    std::vector<LastingFailure> failures = {};
 };
 
 } // namespace vandrel::sim

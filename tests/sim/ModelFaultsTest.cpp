@@ -113,6 +113,36 @@ TEST(ModelFaults, RefusesARequestKindWithTheChosenStatus) {
     }
 }
 
+// From the Nth request of a kind on, that kind goes unanswered or is refused; other kinds are
+// answered as before.
+TEST(ModelFaults, LastingFailureFromTheNthRequest) {
+    const Fields read{{0x42, {}}, {0x46, address(0x038000)}, {0x88, pw("")}};
+    const Bytes refusal = withChecksum({0xA3, 0x03, 0x71, 0x01, 0x42});
+    struct Case {
+        LastingFailure failure;
+        std::vector<std::vector<Bytes>> answers; // to five system information requests
+    };
+    const Case cases[] = {
+        {{RequestKind::SystemInfo, 3, true, 0}, {{}, {}, {}}},
+        {{RequestKind::SystemInfo, 3, false, 0x42}, {{refusal}, {refusal}, {refusal}}},
+    };
+    for (const Case& c : cases) {
+        Fixture f({{}, {}, {}, {}, {c.failure}});
+        EXPECT_EQ(f.host.exchange(kSystemInfo).size(), 1u);
+        EXPECT_EQ(f.host.exchange(kSystemInfo).size(), 1u);
+        for (std::size_t i = 0; i < c.answers.size(); ++i) {
+            const std::vector<Bytes> answer = f.host.exchange(kSystemInfo);
+            EXPECT_EQ(answer, c.answers[i])
+                << "request " << i + 3 << ", silent " << c.failure.silent;
+            if (answer.empty()) {
+                f.model.advance(10s);
+                EXPECT_TRUE(f.host.take().empty()) << "no answer comes later either";
+            }
+            ASSERT_EQ(f.host.exchange(read).size(), 1u) << "another kind is answered";
+        }
+    }
+}
+
 // The answer to one copy of a request is held until the next copy arrives, then goes out just
 // before that copy's own answer; the other kinds and copies are answered at once.
 TEST(ModelFaults, LateAnswerGoesOutWhenTheNextCopyArrives) {

@@ -140,10 +140,11 @@ TEST(SimProgram, HelpAndBadOptions) {
     SimProcess help({"--help"});
     const std::string text = help.readAll();
     EXPECT_EQ(help.wait(), 0);
-    for (const char* option : {"--link", "--baud", "--drop", "--drop-in", "--drop-out", "--corrupt",
-                               "--delay", "--garbage", "--refuse", "--unplug-after",
-                               "--replug-after", "--password", "--firmware-missing", "--flash-file",
-                               "--flash-size", "--late", "--echo-address", "--restart-at"}) {
+    for (const char* option :
+         {"--link", "--baud", "--drop", "--drop-in", "--drop-out", "--corrupt", "--delay",
+          "--garbage", "--refuse", "--unplug-after", "--replug-after", "--password",
+          "--firmware-missing", "--flash-file", "--flash-size", "--late", "--echo-address",
+          "--restart-at", "--fail-from"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     for (std::vector<std::string> bad : {std::vector<std::string>{"--drop", "x"},
@@ -157,6 +158,10 @@ TEST(SimProgram, HelpAndBadOptions) {
                                          {"--restart-at", "flash-chunk:0:code"},
                                          {"--restart-at", "flash-chunk:3:soon"},
                                          {"--restart-at", "loader-ack:1:code"},
+                                         {"--fail-from", "flash-read:2"},
+                                         {"--fail-from", "flash-read:0:silent"},
+                                         {"--fail-from", "flash-read:2:0x100"},
+                                         {"--fail-from", "code-ack:2:silent"},
                                          {"--baud"},
                                          {"--frobnicate"},
                                          {"--password", std::string(33, 'p')},
@@ -208,7 +213,10 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
                                     "flash-chunk:3:firmware",
                                     "--restart-at=config-read:12:code",
                                     "--restart-at",
-                                    "reset:1:loader"},
+                                    "reset:1:loader",
+                                    "--fail-from",
+                                    "flash-read:5:silent",
+                                    "--fail-from=config-read:2:0x42"},
                                    error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->faults.line.dropInEvery, 4u);
@@ -241,6 +249,14 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
     EXPECT_EQ(o->faults.restarts[1].how, RestartHow::Code);
     EXPECT_EQ(o->faults.restarts[2].kind, RequestKind::Reset);
     EXPECT_EQ(o->faults.restarts[2].how, RestartHow::Loader);
+    ASSERT_EQ(o->faults.failures.size(), 2u);
+    EXPECT_EQ(o->faults.failures[0].kind, RequestKind::FlashRead);
+    EXPECT_EQ(o->faults.failures[0].nth, 5u);
+    EXPECT_TRUE(o->faults.failures[0].silent);
+    EXPECT_EQ(o->faults.failures[1].kind, RequestKind::ConfigRead);
+    EXPECT_EQ(o->faults.failures[1].nth, 2u);
+    EXPECT_FALSE(o->faults.failures[1].silent);
+    EXPECT_EQ(o->faults.failures[1].status, 0x42);
 }
 
 TEST(PtyConverter, ServesInProcessAndUnplugs) {
