@@ -251,12 +251,12 @@ struct Window {
         frame->command(cmd::NextTab);
         SystemMonitorPane* pane = frame->monitorPane();
         counter = std::make_unique<CountingPane>(*pane);
-        core->session.monitorPane = counter.get();
+        core->session.setMonitorPane(counter.get());
         pane->findChild<QPushButton*>(QStringLiteral("ctl1018"))->click();
         wait([&] { return pane->monitoringOn() && !frame->busy(); }, "monitoring on");
     }
     ~Window() {
-        core->session.monitorPane = frame->monitorPane();
+        core->session.setMonitorPane(frame->monitorPane());
         frame->hide();
         frame.reset();
         core.reset();

@@ -58,6 +58,58 @@ bool parseLateAnswer(const std::string& text, LateAnswer& out) {
     return parseNumber(text.substr(colon + 1), out.nth) && out.nth > 0;
 }
 
+// KIND:N:HOW
+bool parseRestartFault(const std::string& text, RestartFault& out) {
+    const auto first = text.find(':');
+    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) {
+        return false;
+    }
+    const auto kind = requestKindFromName(std::string_view(text).substr(0, first));
+    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
+        *kind == RequestKind::Unknown) {
+        return false;
+    }
+    const std::string how = text.substr(second + 1);
+    if (how == "code") {
+        out.how = RestartHow::Code;
+    } else if (how == "loader") {
+        out.how = RestartHow::Loader;
+    } else if (how == "firmware") {
+        out.how = RestartHow::Firmware;
+    } else {
+        return false;
+    }
+    out.kind = *kind;
+    return parseNumber(text.substr(first + 1, second - first - 1), out.nth) && out.nth > 0;
+}
+
+// KIND:N:silent or KIND:N:STATUS
+bool parseLastingFailure(const std::string& text, LastingFailure& out) {
+    const auto first = text.find(':');
+    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) {
+        return false;
+    }
+    const auto kind = requestKindFromName(std::string_view(text).substr(0, first));
+    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
+        *kind == RequestKind::Unknown) {
+        return false;
+    }
+    const std::string what = text.substr(second + 1);
+    unsigned status = 0;
+    if (what == "silent") {
+        out.silent = true;
+    } else if (parseNumber(what, status) && status <= 0xFF) {
+        out.silent = false;
+        out.status = static_cast<std::uint8_t>(status);
+    } else {
+        return false;
+    }
+    out.kind = *kind;
+    return parseNumber(text.substr(first + 1, second - first - 1), out.nth) && out.nth > 0;
+}
+
 bool readFile(const std::string& path, std::vector<std::uint8_t>& out) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -111,6 +163,18 @@ Faults:
                           when the next KIND request arrives, just before
                           answering that one, as a converter that answers
                           just after the utility's time-out; may be repeated
+  --restart-at KIND:N:HOW restart instead of answering the Nth KIND request
+                          (counted from 1); may be repeated. HOW is one of
+                          code      only "Restart code": the application
+                                    restarts directly
+                          loader    "Restart loader", then "Restart code"
+                          firmware  "Restart loader" with status 0x9F: the
+                                    loader waits for firmware and takes a
+                                    FLASH loading
+  --fail-from KIND:N:WHAT from the Nth KIND request on (counted from 1), leave
+                          every KIND request unanswered (WHAT = silent) or
+                          answer it negatively with status WHAT (e.g. 0x42);
+                          may be repeated
   --unplug-after S        unplug the device after S seconds ...
   --replug-after S        ... and plug it in again S seconds later (default 1)
 
@@ -230,6 +294,18 @@ std::optional<SimOptions> parseSimOptions(const std::vector<std::string>& args,
             ok = takeValue() && parseLateAnswer(value, late);
             if (ok) {
                 o.faults.lateAnswers.push_back(late);
+            }
+        } else if (name == "--restart-at") {
+            RestartFault fault;
+            ok = takeValue() && parseRestartFault(value, fault);
+            if (ok) {
+                o.faults.restarts.push_back(fault);
+            }
+        } else if (name == "--fail-from") {
+            LastingFailure failure;
+            ok = takeValue() && parseLastingFailure(value, failure);
+            if (ok) {
+                o.faults.failures.push_back(failure);
             }
         } else if (name == "--unplug-after") {
             ok = number(o.unplugAfter);

@@ -74,18 +74,26 @@ void ConverterModel::enterPhase(Phase phase) {
 
 // Restart sequence: "Restart loader", its acknowledgement, the partition report, "Restart
 // code" and its acknowledgement. Each event goes out again until it is acknowledged, a few
-// times, and then the converter goes on regardless, as a device would.
+// times, and then the converter goes on regardless, as a device would. A loader that waits for
+// firmware says so in its event and stays; an application that restarts by itself skips the
+// loader and sends only "Restart code".
 
-void ConverterModel::beginRestart(std::uint8_t code, SimTime delay) {
+void ConverterModel::beginRestart(std::uint8_t code, SimTime delay, RestartHow how) {
     enterPhase(Phase::Booting);
     restartCode_ = code;
+    loaderWaits_ = firmwareMissing_ || how == RestartHow::Firmware;
     monitorOn_ = false;
     ++monitorToken_;
     flash_.cancelLoading();
     const std::uint64_t token = phaseToken_;
-    scheduler_.after(delay, [this, token] {
-        if (token == phaseToken_) {
-            eventSendsLeft_ = settings_.eventSends;
+    scheduler_.after(delay, [this, token, how] {
+        if (token != phaseToken_) {
+            return;
+        }
+        eventSendsLeft_ = settings_.eventSends;
+        if (how == RestartHow::Code && !loaderWaits_) {
+            announceCode();
+        } else {
             announceLoader();
         }
     });
@@ -97,7 +105,7 @@ void ConverterModel::announceLoader() {
     const std::span<const std::uint8_t> version(
         reinterpret_cast<const std::uint8_t*>(settings_.loaderVersion.data()),
         settings_.loaderVersion.size());
-    if (firmwareMissing_) {
+    if (loaderWaits_) {
         send(0xA1, {{0x11, {&restartCode_, 1}}, {0x15, version}, {0x71, {&waiting, 1}}});
     } else {
         send(0xA1, {{0x11, {&restartCode_, 1}}, {0x15, version}});
@@ -112,7 +120,7 @@ void ConverterModel::announceLoader() {
         }
         if (eventSendsLeft_ > 0) {
             announceLoader();
-        } else if (firmwareMissing_) {
+        } else if (loaderWaits_) {
             enterPhase(Phase::InLoader);
         } else {
             startCode();
@@ -126,7 +134,7 @@ void ConverterModel::onLoaderAck(const ProtocolFrame& frame) {
         code->value[0] != restartCode_) {
         return;
     }
-    if (firmwareMissing_) {
+    if (loaderWaits_) {
         enterPhase(Phase::InLoader);
     } else {
         startCode();

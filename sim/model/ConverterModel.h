@@ -38,6 +38,7 @@ namespace restart_code {
 inline constexpr std::uint8_t Requested = 0x01;    // after a reset request
 inline constexpr std::uint8_t AfterLoading = 0x02; // after new firmware was loaded
 inline constexpr std::uint8_t PowerOn = 0x03;
+inline constexpr std::uint8_t Unexpected = 0x04; // a restart fault struck under a request
 } // namespace restart_code
 
 struct ModelSettings {
@@ -107,7 +108,7 @@ public:
 private:
     enum class Phase {
         Running,
-        Booting,         // "Restart loader" is due
+        Booting,         // the first restart event is due
         LoaderAnnounced, // waiting for its acknowledgement
         LoaderStarting,  // "Restart code" is due
         CodeAnnounced,   // waiting for its acknowledgement
@@ -122,6 +123,10 @@ private:
     void handle(RequestKind kind, const ProtocolFrame& frame);
     void answer(RequestKind kind, const ProtocolFrame& frame);
     bool answersLate(RequestKind kind) const;
+    // How the converter restarts instead of answering this request, if a restart fault strikes.
+    std::optional<RestartHow> restartStrikes(RequestKind kind) const;
+    // A lasting failure has begun for this kind: the refusal is sent, or nothing; true then.
+    bool failing(RequestKind kind);
     bool refused(RequestKind kind);
     bool passwordAccepted(const ProtocolFrame& frame) const;
 
@@ -139,7 +144,7 @@ private:
     void handleMonitorCommand(const ProtocolFrame& frame);
     void handlePasswordChange(const ProtocolFrame& frame);
 
-    void beginRestart(std::uint8_t code, SimTime delay);
+    void beginRestart(std::uint8_t code, SimTime delay, RestartHow how = RestartHow::Loader);
     void announceLoader();
     void onLoaderAck(const ProtocolFrame& frame);
     void startCode();
@@ -164,6 +169,7 @@ private:
     Phase phase_ = Phase::Running;
     std::uint64_t phaseToken_ = 0; // guards the events scheduled for a phase
     std::uint8_t restartCode_ = 0;
+    bool loaderWaits_ = false; // the loader of this restart waits for firmware
     unsigned eventSendsLeft_ = 0;
     bool loadingCompleted_ = false; // the last loading was stopped (a repeated stop is answered)
 

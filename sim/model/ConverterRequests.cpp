@@ -81,6 +81,14 @@ void ConverterModel::handle(RequestKind kind, const ProtocolFrame& frame) {
         }
         return;
     }
+    if (const auto how = restartStrikes(kind)) {
+        // No answer: the converter restarts under the request.
+        beginRestart(restart_code::Unexpected, settings_.loaderDelay, *how);
+        return;
+    }
+    if (failing(kind)) {
+        return;
+    }
     // An answer held back for an earlier copy goes out first, now that the next has arrived.
     std::vector<ProtocolFrame>& held = withheld_[static_cast<std::size_t>(kind)];
     for (const ProtocolFrame& late : held) {
@@ -101,6 +109,29 @@ bool ConverterModel::answersLate(RequestKind kind) const {
     return std::any_of(
         faults_.lateAnswers.begin(), faults_.lateAnswers.end(),
         [&](const LateAnswer& late) { return late.kind == kind && late.nth == count; });
+}
+
+std::optional<RestartHow> ConverterModel::restartStrikes(RequestKind kind) const {
+    const unsigned count = received_[static_cast<std::size_t>(kind)];
+    for (const RestartFault& fault : faults_.restarts) {
+        if (fault.kind == kind && fault.nth == count) {
+            return fault.how;
+        }
+    }
+    return std::nullopt;
+}
+
+bool ConverterModel::failing(RequestKind kind) {
+    const unsigned count = received_[static_cast<std::size_t>(kind)];
+    for (const LastingFailure& failure : faults_.failures) {
+        if (failure.kind == kind && failure.nth <= count) {
+            if (!failure.silent) {
+                sendStatus(failure.status);
+            }
+            return true;
+        }
+    }
+    return false;
 }
 
 void ConverterModel::answer(RequestKind kind, const ProtocolFrame& frame) {

@@ -35,10 +35,37 @@ struct LateAnswer {
     unsigned nth = 0;
 };
 
+// How the converter restarts when a restart fault strikes.
+enum class RestartHow {
+    Code,     // only "Restart code": the application code restarts directly
+    Loader,   // "Restart loader", then "Restart code", as after a reset
+    Firmware, // "Restart loader" with status 0x9F: the loader waits for firmware
+};
+
+// The `nth` request of one kind (counted from 1) is not answered: the converter restarts
+// instead, as one whose watchdog struck or whose supply dipped.
+struct RestartFault {
+    RequestKind kind = RequestKind::Unknown;
+    unsigned nth = 0;
+    RestartHow how = RestartHow::Loader;
+};
+
+// From the `nth` request of one kind on (counted from 1), every request of that kind goes
+// unanswered (`silent`) or is answered negatively with `status`: a converter that fails in the
+// middle of an operation and stays so.
+struct LastingFailure {
+    RequestKind kind = RequestKind::Unknown;
+    unsigned nth = 0;
+    bool silent = true;
+    std::uint8_t status = 0;
+};
+
 struct FaultSettings {
     LineFaults line;
     std::vector<Refusal> refusals;
     std::vector<LateAnswer> lateAnswers = {};
+    std::vector<RestartFault> restarts = {};
+    std::vector<LastingFailure> failures = {};
 };
 
 } // namespace vandrel::sim

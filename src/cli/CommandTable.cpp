@@ -33,7 +33,9 @@ constexpr std::array kCommands{
                 "Read the configuration into a configuration file.",
                 "Reads the configuration from the converter and saves it as a configuration file\n"
                 "(version 3) together with the system information that follows the read. The\n"
-                "access password is stamped into the record first.",
+                "access password is stamped into the record first. When the system information\n"
+                "does not come, the configuration is saved without it, with a warning, and the\n"
+                "command succeeds. A command that fails leaves an existing FILE as it was.",
                 1,
                 1,
                 {}},
@@ -64,8 +66,9 @@ constexpr std::array kCommands{
     CommandSpec{"dump",
                 "FILE",
                 "Download the converter's FLASH image into a file.",
-                "Downloads the converter's FLASH image into FILE. SIGINT or SIGTERM cancel the\n"
-                "download and delete the partial file.",
+                "Downloads the converter's FLASH image into FILE. FILE is replaced only by the\n"
+                "complete image: a download that fails or is cancelled by SIGINT or SIGTERM\n"
+                "leaves an existing FILE as it was and no partial file behind.",
                 1,
                 1,
                 {}},

@@ -33,6 +33,8 @@ public:
     void connect(const SessionLinks& links);
     // The protocol trace comes and goes while the session runs.
     void setTrace(TraceSink* trace) { ctx_.links.trace = trace; }
+    // So does the monitor display (a wrapper that counts what it shows, for one).
+    void setMonitorPane(MonitorPane* monitor) { ctx_.links.monitor = monitor; }
 
     // --- Operations. Starting one while another runs ends that one (as Replaced). False when
     // nothing was sent (the link check refused, or nothing to do).

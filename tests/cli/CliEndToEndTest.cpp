@@ -1,83 +1,14 @@
 // vandrelctl against the stand-in converter over a real pseudo-terminal.
-#include "CliProcess.h"
+#include "CliEndToEnd.h"
 #include "FileSizeLimit.h"
-#include "SimConverter.h"
-#include "TempDir.h"
 #include "config/ConfigFile.h"
-#include "protocol/FirmwareFile.h"
 
-#include <gtest/gtest.h>
-
-#include <QFile>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <cstring>
-#include <random>
 
 namespace vandrel::testing {
 namespace {
-
-constexpr std::size_t kPasswordOffset = 558;
-constexpr std::size_t kPasswordSize = 32;
-
-QString q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-QByteArray readFile(const std::string& path) {
-    QFile file(q(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const std::string& path, const QByteArray& bytes) {
-    QFile file(q(path));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-// A firmware file of `size` bytes: varied data with runs of equal bytes, and the header.
-QByteArray firmwareFile(std::size_t size, const char* version) {
-    QByteArray bytes(static_cast<qsizetype>(size), '\0');
-    std::mt19937 random(7);
-    for (std::size_t i = 0; i < size; ++i) {
-        const bool run = (i / 128) % 5 == 3; // every fifth chunk travels as one byte
-        bytes[static_cast<qsizetype>(i)] = run ? '\xFF' : static_cast<char>(random());
-    }
-    QByteArray header(static_cast<qsizetype>(kFirmwareHeaderSize), '\0');
-    std::memcpy(header.data(), kFirmwareMaker, std::strlen(kFirmwareMaker));
-    std::memcpy(header.data() + 21, version, std::strlen(version));
-    bytes.replace(static_cast<qsizetype>(kFirmwareHeaderOffset), header.size(), header);
-    return bytes;
-}
-
-// The configuration as the converter holds it: the record with its tag's bytes exchanged.
-QByteArray lineOrder(const ConverterConfig& record) {
-    QByteArray bytes(reinterpret_cast<const char*>(record.bytes.data()),
-                     static_cast<qsizetype>(record.bytes.size()));
-    std::swap(bytes[0], bytes[1]);
-    return bytes;
-}
-
-QByteArray passwordField(const char* password) {
-    QByteArray field(static_cast<qsizetype>(kPasswordSize), '\0');
-    std::memcpy(field.data(), password, std::strlen(password));
-    return field;
-}
-
-class CliEndToEnd : public ::testing::Test {
-protected:
-    CliResult cli(const QStringList& args, const QByteArray& input = {},
-                  bool keepInputOpen = false) {
-        return runCli(dir.path().string(), args, input, keepInputOpen);
-    }
-    // The converter's options plus the port option for the tool.
-    QStringList onPort(const SimConverter& sim, QStringList args) {
-        return QStringList{QStringLiteral("-q"), QStringLiteral("-p"), sim.port()} + args;
-    }
-
-    TempDir dir;
-};
 
 TEST_F(CliEndToEnd, InfoPrintsTheConverterVersionsAndPartition) {
     SimConverter sim(dir.path().string(), {"--firmware-version", "9.8.7", "--loader-version", "4.2",
@@ -222,15 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
-// Frames the tool sent, from its trace: the OUT lines that start with `prefix`.
-int sentFrames(const QByteArray& trace, const char* prefix) {
-    int n = 0;
-    for (const QByteArray& line : trace.split('\n')) {
-        n += line.startsWith(QByteArray("OUT: ") + prefix);
-    }
-    return n;
-}
-
 class CliLateAnswers;
 
 struct LateCase {
@@ -316,6 +238,34 @@ TEST_F(CliEndToEnd, ConverterThatKeepsRefusingTheResetEndsWithItsStatus) {
         << r.err.constData();
     // The password field (empty here: only its zero byte) is hidden in the trace.
     EXPECT_EQ(sentFrames(r.err, "A1 05 81 00 88 01 ** 50"), 4) << r.err.constData();
+}
+
+// Hex text of a password's characters, as the trace would show them.
+QByteArray hexText(const char* text) {
+    return QByteArray(text).toHex(' ').toUpper();
+}
+
+// The trace hides both the current and the new password, in their frames, while the change goes
+// through.
+TEST_F(CliEndToEnd, PasswordChangeTraceHidesBothPasswords) {
+    const char* current = "Kx7secret";
+    const char* next = "Zq9hidden";
+    SimConverter sim(dir.path().string(), {"--password", current});
+    ASSERT_TRUE(sim.ready());
+    const CliResult r = cli({"-t", "-P", current, "-p", sim.port(), "passwd", next});
+    ASSERT_EQ(r.status, 0) << r.err.constData();
+    // Field 0x28 (the new password) and field 0x88 (the current one), ten bytes each with the
+    // zero byte: their tags and lengths show, their values do not.
+    const QByteArray hidden = QByteArray(" **").repeated(10);
+    EXPECT_EQ(sentFrames(r.err, "A1 18 28 0A" + hidden + " 88 0A" + hidden + " "), 1)
+        << r.err.constData();
+    for (const char* password : {current, next}) {
+        EXPECT_FALSE(r.err.contains(password)) << password;
+        EXPECT_FALSE(r.err.contains(hexText(password))) << password;
+        EXPECT_FALSE(r.out.contains(password)) << password;
+    }
+    ASSERT_TRUE(sim.stop());
+    EXPECT_EQ(sim.config().mid(kPasswordOffset, kPasswordSize), passwordField(next));
 }
 
 // The disk fills up half-way through a dump: the tool says so, and leaves no partial image.

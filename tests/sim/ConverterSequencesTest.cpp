@@ -11,8 +11,11 @@ namespace {
 
 using testing::address;
 using testing::Bytes;
+using testing::codeEvent;
 using testing::Fields;
 using testing::HostEnd;
+using testing::loaderEvent;
+using testing::partitionReport;
 using testing::pw;
 using testing::text;
 using testing::withChecksum;
@@ -36,19 +39,10 @@ struct Fixture {
     HostEnd host;
 };
 
-Bytes loaderEvent(std::uint8_t code) {
-    return withChecksum({0xA1, 0x07, 0x11, 0x01, code, 0x15, 0x02, 'L', '1'});
-}
 Bytes loaderEventWaiting(std::uint8_t code) {
-    return withChecksum({0xA1, 0x0A, 0x11, 0x01, code, 0x15, 0x02, 'L', '1', 0x71, 0x01, 0x9F});
+    return loaderEvent(code, true);
 }
-Bytes codeEvent(std::uint8_t code, std::string_view version) {
-    Bytes b{0xA1, static_cast<std::uint8_t>(5 + version.size()), 0x13, 0x01, code,
-            0x15, static_cast<std::uint8_t>(version.size())};
-    b.insert(b.end(), version.begin(), version.end());
-    return withChecksum(b);
-}
-const Bytes kPartitionReport = withChecksum({0xA2, 0x03, 0x51, 0x01, 0x02});
+const Bytes kPartitionReport = partitionReport(0x02);
 
 TEST(ConverterRestart, ResetAnnouncesLoaderAndCodeEachAwaitingItsAcknowledgement) {
     Fixture f;

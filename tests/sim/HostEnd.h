@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <numeric>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -55,6 +56,31 @@ inline Bytes pw(std::string_view s) {
     Bytes b = text(s);
     b.push_back(0);
     return b;
+}
+
+// The converter's restart events, as it sends them: the restart code, its version text and, from
+// a loader that waits for firmware, status 0x9F.
+inline Bytes loaderEvent(std::uint8_t code, bool waitsForFirmware = false,
+                         std::string_view version = "L1") {
+    Bytes b{0xA1, 0, 0x11, 0x01, code, 0x15, static_cast<std::uint8_t>(version.size())};
+    b.insert(b.end(), version.begin(), version.end());
+    if (waitsForFirmware) {
+        b.insert(b.end(), {0x71, 0x01, 0x9F});
+    }
+    b[1] = static_cast<std::uint8_t>(b.size() - 2);
+    return withChecksum(b);
+}
+
+inline Bytes codeEvent(std::uint8_t code, std::string_view version) {
+    Bytes b{0xA1, static_cast<std::uint8_t>(5 + version.size()), 0x13, 0x01, code,
+            0x15, static_cast<std::uint8_t>(version.size())};
+    b.insert(b.end(), version.begin(), version.end());
+    return withChecksum(b);
+}
+
+// What the loader reports before it starts the application code.
+inline Bytes partitionReport(std::uint8_t partition) {
+    return withChecksum({0xA2, 0x03, 0x51, 0x01, partition});
 }
 
 class HostEnd {

@@ -11,8 +11,11 @@ namespace {
 using testing::address;
 using testing::buildFrame;
 using testing::Bytes;
+using testing::codeEvent;
 using testing::Fields;
 using testing::HostEnd;
+using testing::loaderEvent;
+using testing::partitionReport;
 using testing::pw;
 using testing::withChecksum;
 
@@ -110,6 +113,36 @@ TEST(ModelFaults, RefusesARequestKindWithTheChosenStatus) {
     }
 }
 
+// From the Nth request of a kind on, that kind goes unanswered or is refused; other kinds are
+// answered as before.
+TEST(ModelFaults, LastingFailureFromTheNthRequest) {
+    const Fields read{{0x42, {}}, {0x46, address(0x038000)}, {0x88, pw("")}};
+    const Bytes refusal = withChecksum({0xA3, 0x03, 0x71, 0x01, 0x42});
+    struct Case {
+        LastingFailure failure;
+        std::vector<std::vector<Bytes>> answers; // to five system information requests
+    };
+    const Case cases[] = {
+        {{RequestKind::SystemInfo, 3, true, 0}, {{}, {}, {}}},
+        {{RequestKind::SystemInfo, 3, false, 0x42}, {{refusal}, {refusal}, {refusal}}},
+    };
+    for (const Case& c : cases) {
+        Fixture f({{}, {}, {}, {}, {c.failure}});
+        EXPECT_EQ(f.host.exchange(kSystemInfo).size(), 1u);
+        EXPECT_EQ(f.host.exchange(kSystemInfo).size(), 1u);
+        for (std::size_t i = 0; i < c.answers.size(); ++i) {
+            const std::vector<Bytes> answer = f.host.exchange(kSystemInfo);
+            EXPECT_EQ(answer, c.answers[i])
+                << "request " << i + 3 << ", silent " << c.failure.silent;
+            if (answer.empty()) {
+                f.model.advance(10s);
+                EXPECT_TRUE(f.host.take().empty()) << "no answer comes later either";
+            }
+            ASSERT_EQ(f.host.exchange(read).size(), 1u) << "another kind is answered";
+        }
+    }
+}
+
 // The answer to one copy of a request is held until the next copy arrives, then goes out just
 // before that copy's own answer; the other kinds and copies are answered at once.
 TEST(ModelFaults, LateAnswerGoesOutWhenTheNextCopyArrives) {
@@ -140,6 +173,126 @@ TEST(ModelFaults, LateAnswerGoesOutWhenTheNextCopyArrives) {
     // Without the echo setting a configuration answer names no address.
     Fixture plain({});
     EXPECT_EQ(answeredAddress(plain.host.exchange(read(0x038000)).at(0)), Bytes{});
+}
+
+// The Nth request of a kind gets no answer: the converter restarts the way the fault says, and
+// the requests before and after it are answered as usual.
+TEST(ModelFaults, RestartsInsteadOfAnsweringTheNthRequest) {
+    const std::uint8_t code = restart_code::Unexpected;
+    struct Case {
+        RestartHow how;
+        Bytes event;                 // the first event, a restart delay after the request
+        std::uint8_t ackTag;         // its acknowledgement
+        std::vector<Bytes> afterAck; // what follows the acknowledgement at once
+        std::vector<Bytes> later;    // and within the next 200 ms
+        bool codeRuns;               // the application code runs in the end
+    };
+    const Case cases[] = {
+        {RestartHow::Code, codeEvent(code, "F1"), 0x14, {}, {}, true},
+        {RestartHow::Loader,
+         loaderEvent(code),
+         0x12,
+         {partitionReport(2)},
+         {codeEvent(code, "F1")},
+         true},
+        {RestartHow::Firmware, loaderEvent(code, true), 0x12, {}, {}, false},
+    };
+    const Fields configRead{{0x42, {}}, {0x46, address(0x038000)}, {0x88, pw("")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.how));
+        Fixture f({{}, {}, {}, {{RequestKind::SystemInfo, 2, c.how}}});
+        f.host.exchange({{0x31, {}}});
+        ASSERT_TRUE(f.model.monitoring());
+        EXPECT_EQ(f.host.exchange(kSystemInfo).size(), 1u);
+
+        EXPECT_TRUE(f.host.exchange(kSystemInfo).empty()) << "the second one is not answered";
+        EXPECT_FALSE(f.model.running());
+        EXPECT_FALSE(f.model.monitoring()) << "a restart ends monitoring";
+        f.model.advance(99ms);
+        EXPECT_TRUE(f.host.take().empty());
+        f.model.advance(1ms);
+        EXPECT_EQ(f.host.take(), std::vector<Bytes>{c.event});
+        EXPECT_EQ(f.host.exchange({{c.ackTag, {code}}}, 0xA2), c.afterAck);
+        f.model.advance(200ms);
+        EXPECT_EQ(f.host.take(), c.later);
+        if (!c.later.empty()) {
+            f.host.exchange({{0x14, {code}}}, 0xA2);
+        }
+        EXPECT_EQ(f.model.running(), c.codeRuns);
+        f.model.advance(10s);
+        EXPECT_TRUE(f.host.take().empty()) << "each event acknowledged, nothing more comes";
+
+        // The fault strikes once: the third request is answered, by the code or the loader.
+        EXPECT_EQ(f.host.exchange(kSystemInfo).size(), 1u);
+        const std::vector<Bytes> read = f.host.exchange(configRead);
+        ASSERT_EQ(read.size(), 1u);
+        if (c.codeRuns) {
+            EXPECT_EQ(read[0][0], 0xA2);
+        } else {
+            EXPECT_EQ(read[0], withChecksum({0xA3, 0x03, 0x71, 0x01, status::NotNow}))
+                << "the waiting loader runs nothing else";
+        }
+    }
+}
+
+// Restarts under a FLASH loading lose the chunks sent so far and keep the old image; a loader
+// that then waits for firmware takes the loading again from the first chunk. Several faults
+// count the same requests.
+TEST(ModelFaults, RestartUnderAFlashLoadingAndALoaderThatWaits) {
+    const std::uint8_t code = restart_code::Unexpected;
+    Fixture f({{},
+               {},
+               {},
+               {{RequestKind::FlashChunk, 3, RestartHow::Firmware},
+                {RequestKind::FlashChunk, 5, RestartHow::Firmware}}});
+    const Bytes old = f.model.flashImage();
+    Bytes image = FlashStore::makeFirmwareImage(640, "F9");
+    // Chunks from `from` on, each answered with its address, until one is not answered.
+    auto sendChunks = [&](std::size_t from) {
+        for (std::size_t at = from; at < image.size(); at += 128) {
+            const Bytes chunk(image.begin() + static_cast<std::ptrdiff_t>(at),
+                              image.begin() + static_cast<std::ptrdiff_t>(at + 128));
+            const std::vector<Bytes> answer =
+                f.host.exchange({{0x22, chunk}, {0x26, address(static_cast<std::uint32_t>(at))}});
+            if (answer.empty()) {
+                return at;
+            }
+            Bytes expected{0xA2, 0x05, 0x26, 0x03};
+            const Bytes a = address(static_cast<std::uint32_t>(at));
+            expected.insert(expected.end(), a.begin(), a.end());
+            EXPECT_EQ(answer, std::vector<Bytes>{withChecksum(expected)});
+        }
+        return image.size();
+    };
+    auto restartIntoWaitingLoader = [&] {
+        f.model.advance(100ms);
+        EXPECT_EQ(f.host.take(), std::vector<Bytes>{loaderEvent(code, true)});
+        EXPECT_TRUE(f.host.exchange({{0x12, {code}}}, 0xA2).empty());
+        EXPECT_FALSE(f.model.flashLoading()) << "the loading under way is lost";
+        EXPECT_EQ(f.model.flashImage(), old);
+    };
+    const Fields start{{0x21, {1}}, {0x88, pw("")}};
+    EXPECT_EQ(f.host.exchange(start), std::vector<Bytes>{withChecksum({0xA2, 0x02, 0x21, 0x00})});
+    EXPECT_EQ(sendChunks(0), 256u) << "the third chunk brings the restart";
+    restartIntoWaitingLoader();
+
+    EXPECT_EQ(f.host.exchange(start).size(), 1u);
+    EXPECT_EQ(sendChunks(0), 128u) << "the fifth chunk of all brings the next one";
+    restartIntoWaitingLoader();
+
+    EXPECT_EQ(f.host.exchange(start).size(), 1u);
+    EXPECT_EQ(sendChunks(0), image.size());
+    EXPECT_EQ(f.host.exchange({{0x29, {}}}),
+              std::vector<Bytes>{withChecksum({0xA2, 0x02, 0x29, 0x00})});
+    EXPECT_EQ(f.model.flashImage(), image);
+    EXPECT_EQ(f.model.framesReceived(RequestKind::FlashChunk), 3u + 2u + 5u);
+    f.model.advance(5000ms);
+    EXPECT_EQ(f.host.take(), std::vector<Bytes>{loaderEvent(restart_code::AfterLoading)});
+    f.host.exchange({{0x12, {restart_code::AfterLoading}}}, 0xA2);
+    f.model.advance(200ms);
+    EXPECT_EQ(f.host.take(), std::vector<Bytes>{codeEvent(restart_code::AfterLoading, "F9")});
+    f.host.exchange({{0x14, {restart_code::AfterLoading}}}, 0xA2);
+    EXPECT_TRUE(f.model.running());
 }
 
 TEST(ModelFaults, GarbageBetweenFramesHoldsNoFlags) {

@@ -143,7 +143,8 @@ TEST(SimProgram, HelpAndBadOptions) {
     for (const char* option :
          {"--link", "--baud", "--drop", "--drop-in", "--drop-out", "--corrupt", "--delay",
           "--garbage", "--refuse", "--unplug-after", "--replug-after", "--password",
-          "--firmware-missing", "--flash-file", "--flash-size", "--late", "--echo-address"}) {
+          "--firmware-missing", "--flash-file", "--flash-size", "--late", "--echo-address",
+          "--restart-at", "--fail-from"}) {
         EXPECT_NE(text.find(option), std::string::npos) << option;
     }
     for (std::vector<std::string> bad : {std::vector<std::string>{"--drop", "x"},
@@ -153,6 +154,14 @@ TEST(SimProgram, HelpAndBadOptions) {
                                          {"--late", "flash-chunk"},
                                          {"--late", "flash-chunk:0"},
                                          {"--late", "code-ack:1"},
+                                         {"--restart-at", "flash-chunk:3"},
+                                         {"--restart-at", "flash-chunk:0:code"},
+                                         {"--restart-at", "flash-chunk:3:soon"},
+                                         {"--restart-at", "loader-ack:1:code"},
+                                         {"--fail-from", "flash-read:2"},
+                                         {"--fail-from", "flash-read:0:silent"},
+                                         {"--fail-from", "flash-read:2:0x100"},
+                                         {"--fail-from", "code-ack:2:silent"},
                                          {"--baud"},
                                          {"--frobnicate"},
                                          {"--password", std::string(33, 'p')},
@@ -199,7 +208,15 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
                                     "--late",
                                     "flash-read:3",
                                     "--late=config-write:1",
-                                    "--echo-address"},
+                                    "--echo-address",
+                                    "--restart-at",
+                                    "flash-chunk:3:firmware",
+                                    "--restart-at=config-read:12:code",
+                                    "--restart-at",
+                                    "reset:1:loader",
+                                    "--fail-from",
+                                    "flash-read:5:silent",
+                                    "--fail-from=config-read:2:0x42"},
                                    error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->faults.line.dropInEvery, 4u);
@@ -223,6 +240,23 @@ TEST(SimOptions, FaultsAndDeviceSettingsReachTheModel) {
     EXPECT_EQ(o->faults.lateAnswers[0].nth, 3u);
     EXPECT_EQ(o->faults.lateAnswers[1].kind, RequestKind::ConfigWrite);
     EXPECT_EQ(o->faults.lateAnswers[1].nth, 1u);
+    ASSERT_EQ(o->faults.restarts.size(), 3u);
+    EXPECT_EQ(o->faults.restarts[0].kind, RequestKind::FlashChunk);
+    EXPECT_EQ(o->faults.restarts[0].nth, 3u);
+    EXPECT_EQ(o->faults.restarts[0].how, RestartHow::Firmware);
+    EXPECT_EQ(o->faults.restarts[1].kind, RequestKind::ConfigRead);
+    EXPECT_EQ(o->faults.restarts[1].nth, 12u);
+    EXPECT_EQ(o->faults.restarts[1].how, RestartHow::Code);
+    EXPECT_EQ(o->faults.restarts[2].kind, RequestKind::Reset);
+    EXPECT_EQ(o->faults.restarts[2].how, RestartHow::Loader);
+    ASSERT_EQ(o->faults.failures.size(), 2u);
+    EXPECT_EQ(o->faults.failures[0].kind, RequestKind::FlashRead);
+    EXPECT_EQ(o->faults.failures[0].nth, 5u);
+    EXPECT_TRUE(o->faults.failures[0].silent);
+    EXPECT_EQ(o->faults.failures[1].kind, RequestKind::ConfigRead);
+    EXPECT_EQ(o->faults.failures[1].nth, 2u);
+    EXPECT_FALSE(o->faults.failures[1].silent);
+    EXPECT_EQ(o->faults.failures[1].status, 0x42);
 }
 
 TEST(PtyConverter, ServesInProcessAndUnplugs) {
