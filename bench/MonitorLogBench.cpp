@@ -19,11 +19,16 @@
 // platform is offscreen unless QT_QPA_PLATFORM says otherwise.
 #include "ScriptedPrompter.h"
 
+#include "language/LanguageManager.h"
+#include "link/QtTimerService.h"
 #include "link/QueuedFrameHandler.h"
+#include "link/SerialChannel.h"
+#include "protocol/DeviceSession.h"
 #include "protocol/FieldTags.h"
 #include "protocol/ProtocolFrame.h"
+#include "settings/LinkSettings.h"
 #include "settings/RegistryStore.h"
-#include "shell/app/AppCore.h"
+#include "settings/WindowSettings.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/MainFrame.h"
 #include "shell/ui/SystemMonitorPane.h"
@@ -164,7 +169,6 @@ public:
         real_.appendMonitorText(text);
         lines.fetch_add(1, std::memory_order_release);
     }
-    std::string commandText() const override { return real_.commandText(); }
 
     std::atomic<long long> lines{0};
 
@@ -222,17 +226,29 @@ private:
     double worstBusyAt_ = 0;
 };
 
+// What the program keeps for its window.
+struct ProgramObjects {
+    LinkSettings linkSettings;
+    WindowSettings windowSettings;
+    LanguageManager language;
+    SerialChannel channel;
+    QtTimerService timers;
+    DeviceSession session;
+
+    ~ProgramObjects() { channel.stop(); }
+};
+
 // The program's window on a converter's port, monitor tab in front, monitoring on.
 struct Window {
     QTemporaryDir settings;
     ScriptedPrompter prompter;
-    std::unique_ptr<AppCore> core;
+    std::unique_ptr<ProgramObjects> core;
     std::unique_ptr<MainFrame> frame;
     std::unique_ptr<CountingPane> counter;
 
     explicit Window(const QString& device, int baud) {
         RegistryStore::setFolder(settings.path());
-        core = std::make_unique<AppCore>();
+        core = std::make_unique<ProgramObjects>();
         core->language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
         routeMessages(core->language, prompter);
         if (!core->language.Load(1)) {
@@ -242,7 +258,9 @@ struct Window {
         core->windowSettings.load();
         core->linkSettings.portName = device;
         core->linkSettings.baudrate = static_cast<quint32>(baud > 0 ? baud : 115200);
-        frame = std::make_unique<MainFrame>(*core, prompter);
+        frame =
+            std::make_unique<MainFrame>(core->linkSettings, core->windowSettings, core->language,
+                                        core->channel, core->session, core->timers, prompter);
         frame->resize(1000, 700);
         frame->show();
         frame->startUp(); // opens the port; the Open question is cancelled
@@ -367,7 +385,7 @@ bool checkSavedLog(const QString& path, long long lines) {
 int feed(long long lines, int rate) {
     SimProcess quiet(3600 * 1000, 0); // answers requests, sends no monitor text of its own
     Window window(quiet.device(), 0);
-    AppCore& core = *window.core;
+    ProgramObjects& core = *window.core;
     const SerialChannel::FrameHandler deliver =
         queuedFrameHandler(window.frame.get(), [&core](ReceivedFrame frame) {
             core.session.onFrameReceived(std::move(frame));

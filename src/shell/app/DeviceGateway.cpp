@@ -75,8 +75,9 @@ void DeviceGateway::attachMonitorPane(SystemMonitorPane* pane) {
 // --- State.
 
 bool DeviceGateway::busy() const {
-    return session_.operation() != OperationKind::None || transfer_ != Transfer::None ||
-           password_ != nullptr;
+    // Until its result has been handled an operation is not over for the window.
+    return session_.operation() != OperationKind::None || resultsQueued_ > 0 ||
+           transfer_ != Transfer::None || password_ != nullptr;
 }
 
 bool DeviceGateway::linkOpen() const {
@@ -266,8 +267,14 @@ void DeviceGateway::postSessionProgress(SessionProgress code, int value) {
 }
 
 void DeviceGateway::operationEnded(const OperationResult& result) {
+    ++resultsQueued_;
     QMetaObject::invokeMethod(
-        &context_, [this, result] { onEnded(result); }, Qt::QueuedConnection);
+        &context_,
+        [this, result] {
+            --resultsQueued_;
+            onEnded(result);
+        },
+        Qt::QueuedConnection);
 }
 
 void DeviceGateway::passwordWanted() {

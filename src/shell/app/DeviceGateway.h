@@ -161,6 +161,7 @@ private:
     std::function<QString(std::size_t)> nameField_;
 
     bool busy_ = false;
+    int resultsQueued_ = 0;
     Transfer transfer_ = Transfer::None;
     bool cancelQuestionOpen_ = false;
     bool readBack_ = true;

@@ -91,6 +91,7 @@ TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
     const int expected[] = {cmd::FileNew,     cmd::FileOpen,        cmd::FileSave,
                             cmd::FileClose,   cmd::FileRecentFirst, cmd::AppExit,
                             cmd::Port,        cmd::AccessPassword,  cmd::Language,
+                            cmd::ReadBackAfterWrite,
                             cmd::DeviceReset, cmd::FlashLoad,       cmd::FlashDownload,
                             cmd::MonitorTab,  cmd::HelpIndex,       cmd::AppAbout};
     EXPECT_EQ(commands, std::multiset<int>(std::begin(expected), std::end(expected)));

@@ -1,255 +1,334 @@
-// The window's reactions to the protocol engine's progress reports, one table row per code and
-// result: the message shown, the busy state and the operation dialogs afterwards.
+// How the window tells the end of each operation (one table row per kind of result), and how
+// the device gateway's dialogs and busy state follow the progress reports and the results.
 #include "ManualTimers.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 
+#include "language/LanguageManager.h"
 #include "language/TextIds.h"
+#include "link/SerialChannel.h"
+#include "protocol/DeviceSession.h"
 #include "protocol/FieldTags.h"
-#include "protocol/ProtocolFrame.h"
-#include "shell/app/AppCore.h"
-#include "shell/app/DeviceOperations.h"
-#include "shell/app/DialogRunner.h"
+#include "shell/app/DeviceGateway.h"
 #include "shell/app/FlashProgressDialog.h"
+#include "shell/app/ResultMessages.h"
 #include "shell/app/WaitDialog.h"
+#include "shell/ui/PasswordDialog.h"
 #include "sim/model/FlashStore.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
+#include <variant>
 #include <memory>
 
 using namespace vandrel;
 
 namespace {
 
-// The window around the operations, as far as they see it.
-class RecordingHost : public OperationHost, public SessionHost {
-public:
-    void setInputEnabled(bool enabled) override { inputEnabled = enabled; }
-    void takeConfiguration() override { followed.push_back("takeConfiguration"); }
-    void takeSystemInfo() override { followed.push_back("takeSystemInfo"); }
-    void clearMonitorCommand() override { followed.push_back("clearMonitorCommand"); }
-    void showMonitoringOff() override { followed.push_back("showMonitoringOff"); }
-    void chooseFirmwareForConverter() override { followed.push_back("chooseFirmware"); }
-    void refresh() override {}
-
-    int sessionQuery(SessionQuery query) override {
-        return query == SessionQuery::EnsureLink ? 1 : 0;
+struct Texts {
+    LanguageManager language;
+    Texts() {
+        language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
+        EXPECT_TRUE(language.Load(1));
     }
-    void postSessionProgress(SessionProgress code, int value) override {
-        posted.emplace_back(code, value);
-    }
-
-    bool inputEnabled = true;
-    std::vector<std::string> followed;
-    std::vector<std::pair<SessionProgress, int>> posted;
 };
 
-enum class Before { Idle, Busy, Wait, Loading, Downloading, LoadingHidden };
-enum class Progress { None, Shown, Hidden };
+OperationResult ended(OperationKind kind, Outcome outcome) {
+    OperationResult result;
+    result.kind = kind;
+    result.outcome = outcome;
+    return result;
+}
 
-struct Row {
+struct MessageRow {
     const char* name;
-    Before before;
-    SessionProgress code;
-    int value;
-    int text; // 0: no message
+    OperationResult result;
+    ResultContext context;
+    int text; // 0: nothing is said
     int caption;
-    bool busyAfter;
-    bool waitAfter;
-    Progress progressAfter;
-    const char* follow = nullptr;
+    // The arguments as text ids (reasons) or literal texts; a reason's id is turned into its text.
+    std::vector<std::variant<int, const char*>> args;
 };
 
-void PrintTo(const Row& row, std::ostream* os) {
+void PrintTo(const MessageRow& row, std::ostream* os) {
     *os << row.name;
 }
 
-using P = SessionProgress;
-constexpr Progress None = Progress::None;
-constexpr Progress Shown = Progress::Shown;
+using K = OperationKind;
+using O = Outcome;
 
-// clang-format off
-const Row kRows[] = {
-    {"ResetSent", Before::Idle, P::ResetSent, result::Sent, 0, 0, true, true, None},
-    {"ResetPasswordCancelled", Before::Wait, P::ResetSent, result::PasswordCancelled, 0, 0, false, false, None},
-    {"ResetRefused", Before::Wait, P::ResetSent, result::Failed, text::DeviceRefusedFormat, text::CaptionError, false, false, None},
-    {"RestartLoader", Before::Idle, P::RestartLoader, 0, 0, 0, true, true, None},
-    {"RestartCode", Before::Wait, P::RestartCode, 0, 0, 0, false, false, None},
-    {"LoaderTimedOut", Before::Wait, P::LoaderTimedOut, 0, text::LoaderNoAnswer, text::CaptionError, false, false, None},
-    {"ConfigReadSent", Before::Idle, P::ConfigReadSent, 0, 0, 0, true, false, None},
-    {"ConfigReadDone", Before::Busy, P::ConfigReadEnded, result::Success, 0, 0, false, false, None, "takeConfiguration"},
-    {"ConfigReadRefused", Before::Busy, P::ConfigReadEnded, result::Failed, text::DeviceRefusedFormat, text::CaptionError, false, false, None},
-    {"ConfigReadPasswordCancelled", Before::Busy, P::ConfigReadEnded, result::PasswordCancelled, 0, 0, false, false, None},
-    {"ConfigWriteSent", Before::Idle, P::ConfigWriteSent, 0, 0, 0, true, false, None},
-    {"ConfigWriteRefused", Before::Busy, P::ConfigWriteEnded, result::Failed, text::DeviceRefusedFormat, text::CaptionError, false, false, None},
-    {"MonitorSent", Before::Idle, P::MonitorSent, 0, 0, 0, true, false, None},
-    {"MonitorDone", Before::Busy, P::MonitorEnded, result::Success, 0, 0, false, false, None, "clearMonitorCommand"},
-    {"MonitorRefused", Before::Busy, P::MonitorEnded, result::Failed, text::DeviceRefusedFormat, text::CaptionError, false, false, None},
-    {"SystemInfoDone", Before::Busy, P::SystemInfoEnded, result::Success, 0, 0, false, false, None, "takeSystemInfo"},
-    {"SystemInfoFailed", Before::Busy, P::SystemInfoEnded, result::Failed, 0, 0, false, false, None},
-    {"ChunkSent", Before::Loading, P::FlashChunkSent, 40, 0, 0, true, false, Shown},
-    {"StartSentAfterQuestion", Before::LoadingHidden, P::FlashStartSent, 0, 0, 0, true, false, Shown},
-    {"ChunkAfterQuestion", Before::LoadingHidden, P::FlashChunkSent, 25, 0, 0, true, false, Shown},
-    // A code that ends another operation leaves a running transfer busy.
-    {"OtherEndDuringTransfer", Before::Loading, P::SystemInfoEnded, result::Failed, 0, 0, true, false, Shown},
-    {"LoadDone", Before::Loading, P::FlashLoadEnded, result::Success, text::FlashLoadDone, text::CaptionDone, false, false, None},
-    {"LoadFailed", Before::Loading, P::FlashLoadEnded, result::Failed, text::FlashLoadFailed, text::CaptionError, false, false, None},
-    {"LoadCancelled", Before::Loading, P::FlashLoadEnded, result::Cancelled, text::FlashLoadFailed, text::CaptionError, false, false, None},
-    {"LoadPasswordCancelled", Before::LoadingHidden, P::FlashLoadEnded, result::PasswordCancelled, 0, 0, false, false, None},
-    {"BlockRequested", Before::Downloading, P::FlashBlockRequested, 30, 0, 0, true, false, Shown},
-    {"DownloadDone", Before::Downloading, P::FlashReadEnded, result::Success, text::FlashDownloadDone, text::CaptionDone, false, false, None},
-    {"DownloadFailed", Before::Downloading, P::FlashReadEnded, result::Failed, text::FlashDownloadFailed, text::CaptionError, false, false, None},
-    {"DownloadPasswordCancelled", Before::Downloading, P::FlashReadEnded, result::PasswordCancelled, 0, 0, false, false, None},
-    {"GaveUpDuringTransfer", Before::Downloading, P::GaveUp, 0, text::NoAnswer, text::CaptionError, false, false, None, "showMonitoringOff"},
-    {"GaveUpWaitingForRestart", Before::Wait, P::GaveUp, 0, text::RestartTimedOut, text::CaptionError, false, false, None, "showMonitoringOff"},
-    {"LoaderWantsFirmware", Before::Wait, P::LoaderWaitsForFirmware, 0, 0, 0, true, false, None, "chooseFirmware"},
-    {"UnknownCode", Before::Busy, static_cast<P>(99), 0, 0, 0, true, false, None},
+std::vector<MessageRow> messageRows() {
+    const auto with = [](OperationResult r, auto change) {
+        change(r);
+        return r;
+    };
+    const auto refused = [&](K kind) {
+        return with(ended(kind, O::Refused), [](auto& r) { r.status = "01 55"; });
+    };
+    const auto percent = [&](K kind, O outcome) {
+        return with(ended(kind, outcome), [](auto& r) { r.percent = 54; });
+    };
+    ResultContext restartAwaited;
+    restartAwaited.restartAwaited = true;
+    ResultContext loaderTimedOut;
+    loaderTimedOut.loaderTimedOut = true;
+    ResultContext named;
+    named.nameField = [](std::size_t offset) {
+        return QStringLiteral("field at %1").arg(offset);
+    };
+    const int error = text::CaptionError;
+    const int done = text::CaptionDone;
+    return {
+        // A read.
+        {"read done", ended(K::ConfigRead, O::Done), {}, 0, 0, {}},
+        {"read refused", refused(K::ConfigRead), {}, text::DeviceRefusedFormat, error, {"01 55"}},
+        {"read unanswered", ended(K::ConfigRead, O::GaveUp), {}, text::NoAnswer, error, {}},
+        {"read cut short by a restart", ended(K::ConfigRead, O::CutShortByRestart), {},
+         text::ReadStoppedFormat, error, {text::ReasonRestart}},
+        {"read, the port gone", ended(K::ConfigRead, O::LinkLost), {}, text::ReadStoppedFormat,
+         error, {text::ReasonPortGone}},
+        {"read, its system information unanswered",
+         with(ended(K::ConfigRead, O::Done), [](auto& r) { r.systemInfoOutcome = O::GaveUp; }),
+         {}, text::NoAnswer, error, {}},
+        {"read, password question cancelled", ended(K::ConfigRead, O::PasswordCancelled), {}, 0,
+         0, {}},
+        // A write, with and without its read-back.
+        {"written", with(ended(K::ConfigWrite, O::Done), [](auto& r) { r.written = true; }), {},
+         text::WriteDone, done, {}},
+        {"written and identical", with(ended(K::ConfigWrite, O::Done),
+                                       [](auto& r) {
+                                           r.written = true;
+                                           r.readBack = ReadBack::Identical;
+                                       }),
+         {}, text::WriteVerified, done, {}},
+        {"written but different", with(ended(K::ConfigWrite, O::Done),
+                                       [](auto& r) {
+                                           r.written = true;
+                                           r.readBack = ReadBack::Differs;
+                                           r.firstDifference = 42;
+                                       }),
+         named, text::WriteDiffersFormat, error, {"field at 42"}},
+        {"written but not read back", with(ended(K::ConfigWrite, O::Done),
+                                           [](auto& r) {
+                                               r.written = true;
+                                               r.readBack = ReadBack::Failed;
+                                               r.readBackOutcome = O::GaveUp;
+                                           }),
+         {}, text::WriteUncheckedFormat, error, {text::ReasonNoAnswer}},
+        {"write refused", refused(K::ConfigWrite), {}, text::DeviceRefusedFormat, error, {"01 55"}},
+        {"write cut short by a restart", ended(K::ConfigWrite, O::CutShortByRestart), {},
+         text::WriteStoppedFormat, error, {text::ReasonRestart}},
+        {"write, the port gone", ended(K::ConfigWrite, O::LinkLost), {},
+         text::WriteStoppedFormat, error, {text::ReasonPortGone}},
+        {"written, then the loader waits for firmware",
+         with(ended(K::ConfigWrite, O::CutShortByRestart),
+              [](auto& r) {
+                  r.written = true;
+                  r.restart = RestartKind::LoaderWaitsForFirmware;
+              }),
+         {}, 0, 0, {}},
+        {"write, the converter never back", ended(K::ConfigWrite, O::GaveUp), restartAwaited,
+         text::RestartTimedOut, error, {}},
+        // A reset, and the converter's way back.
+        {"reset done", ended(K::Reset, O::Done), {}, 0, 0, {}},
+        {"reset refused", refused(K::Reset), {}, text::DeviceRefusedFormat, error, {"01 55"}},
+        {"reset, the converter never back", ended(K::Reset, O::GaveUp), restartAwaited,
+         text::RestartTimedOut, error, {}},
+        {"the loader's code never came", ended(K::LoaderWait, O::GaveUp), loaderTimedOut,
+         text::LoaderNoAnswer, error, {}},
+        // FLASH loading.
+        {"loaded", ended(K::FlashLoading, O::Done), {}, text::FlashLoadDone, done, {}},
+        {"loading cancelled", ended(K::FlashLoading, O::Cancelled), {}, text::FlashLoadFailed,
+         error, {}},
+        {"loading refused", refused(K::FlashLoading), {}, text::FlashLoadFailed, error, {}},
+        {"loading cut short by a restart", percent(K::FlashLoading, O::CutShortByRestart), {},
+         text::LoadingStoppedFormat, error, {"54", text::ReasonRestart}},
+        {"loading cut short, the loader waits",
+         with(percent(K::FlashLoading, O::CutShortByRestart),
+              [](auto& r) { r.restart = RestartKind::LoaderWaitsForFirmware; }),
+         {}, text::LoadingStoppedWaitsFormat, error, {"54", text::ReasonRestart}},
+        {"loading, the port gone", percent(K::FlashLoading, O::LinkLost), {},
+         text::LoadingStoppedFormat, error, {"54", text::ReasonPortGone}},
+        {"loading unanswered", percent(K::FlashLoading, O::GaveUp), {},
+         text::LoadingStoppedFormat, error, {"54", text::ReasonNoAnswer}},
+        // FLASH downloading.
+        {"downloaded", ended(K::FlashDownloading, O::Done), {}, text::FlashDownloadDone, done, {}},
+        {"download cancelled", ended(K::FlashDownloading, O::Cancelled), {}, 0, 0, {}},
+        {"download refused", refused(K::FlashDownloading), {}, text::FlashDownloadFailed, error,
+         {}},
+        {"download, file not written", percent(K::FlashDownloading, O::FileError), {},
+         text::DownloadStoppedFormat, error, {"54", text::ReasonFileNotWritten}},
+        {"download, the port gone", percent(K::FlashDownloading, O::LinkLost), {},
+         text::DownloadStoppedFormat, error, {"54", text::ReasonPortGone}},
+        // Monitoring and the rest.
+        {"monitor command refused", refused(K::MonitorCommand), {}, text::DeviceRefusedFormat,
+         error, {"01 55"}},
+        {"monitoring cut short by a restart", ended(K::MonitorSwitch, O::CutShortByRestart), {}, 0,
+         0, {}},
+        {"monitoring unanswered", ended(K::MonitorSwitch, O::GaveUp), {}, text::NoAnswer, error,
+         {}},
+        {"password change refused: its dialog says so", refused(K::PasswordChange), {}, 0, 0, {}},
+        {"replaced by another", ended(K::ConfigRead, O::Replaced), {}, 0, 0, {}},
+    };
+}
+
+class ResultMessages : public ::testing::TestWithParam<MessageRow> {
+protected:
+    static Texts& texts() {
+        static Texts shared;
+        return shared;
+    }
 };
-// clang-format on
 
-class ProgressReactions : public ::testing::TestWithParam<Row> {
+TEST_P(ResultMessages, SayHowTheOperationEnded) {
+    const MessageRow& row = GetParam();
+    const LanguageManager& language = texts().language;
+    const std::optional<ResultMessage> message = resultMessage(row.result, row.context, language);
+    if (row.text == 0) {
+        EXPECT_FALSE(message) << message->text;
+        return;
+    }
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->text, row.text);
+    EXPECT_EQ(message->caption, row.caption);
+    QStringList args;
+    for (const auto& arg : row.args) {
+        args << (std::holds_alternative<int>(arg) ? language.Text(std::get<int>(arg))
+                                                  : QString::fromUtf8(std::get<const char*>(arg)));
+    }
+    EXPECT_EQ(message->args, args);
+    // The format takes exactly these arguments in both languages' texts.
+    EXPECT_FALSE(language.Text(row.text).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ResultMessages, ::testing::ValuesIn(messageRows()),
+                         [](const auto& info) {
+                             std::string name = info.param.name;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) {
+                                     c = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+// The gateway on a channel that is not running: requests go nowhere, the reports and results
+// are fed by hand.
+class GatewayReactions : public ::testing::Test {
 protected:
     void SetUp() override {
-        core.language.setLanguageFolders({QStringLiteral(VANDREL_SOURCE_DIR "/lang")});
-        routeMessages(core.language, prompter);
-        ASSERT_TRUE(core.language.Load(1));
-        core.session.timers = &clock;
-        core.session.notifyWindow = &host;
+        routeMessages(texts.language, prompter);
         const std::vector<std::uint8_t> image = sim::FlashStore::makeFirmwareImage(1024, "1.0");
         std::ofstream(firmware, std::ios::binary)
             .write(reinterpret_cast<const char*>(image.data()),
                    static_cast<std::streamsize>(image.size()));
     }
-    void TearDown() override { core.session.notifyWindow = nullptr; }
 
-    void prepare(Before before) {
-        switch (before) {
-        case Before::Idle:
-            break;
-        case Before::Busy:
-            operations.onProgress(P::ConfigReadSent, 0);
-            break;
-        case Before::Wait:
-            operations.onProgress(P::ResetSent, 0);
-            break;
-        case Before::Loading:
-            ASSERT_TRUE(operations.startFlashLoading(firmware));
-            break;
-        case Before::LoadingHidden:
-            ASSERT_TRUE(operations.startFlashLoading(firmware));
-            operations.progressDialog()->hide(); // as the password question does
-            break;
-        case Before::Downloading:
-            ASSERT_TRUE(operations.startFlashDownloading(files.file("image.bin")));
-            break;
-        }
+    // A report as the session posts it, handled as the event loop hands it on.
+    void report(SessionProgress code, int value) {
+        gateway.postSessionProgress(code, value);
+        QTest::qWait(1);
+    }
+    void end(const OperationResult& result) {
+        gateway.operationEnded(result);
+        QTest::qWait(1);
     }
 
     TempDir files;
     const std::string firmware = files.file("firmware.bin");
-    ManualTimerService clock;
-    AppCore core;
+    Texts texts;
     ScriptedPrompter prompter;
-    RecordingHost host;
+    ManualTimerService clock;
+    SerialChannel channel;
+    DeviceSession session;
     QWidget window;
-    DialogRunner dialogs{prompter, core.language, &window};
-    DeviceOperations operations{core, prompter, dialogs, host, &window};
+    DeviceGateway gateway{session, channel, clock, texts.language, prompter, [] { return true; },
+                          &window};
 };
 
-TEST_P(ProgressReactions, MessageBusyStateAndDialogsFollowTheTable) {
-    const Row& row = GetParam();
-    prepare(row.before);
-    prompter.messages.clear();
-    host.followed.clear();
-
-    operations.onProgress(row.code, row.value);
-    QTest::qWait(1); // what the reaction hands to the event loop
-
-    if (row.text == 0) {
-        EXPECT_TRUE(prompter.messages.empty()) << prompter.messages.front().text.toStdString();
-    } else {
-        ASSERT_EQ(prompter.messages.size(), 1u);
-        const FormatArg status(QString::fromStdString(core.session.resultHex()));
-        const auto expected = core.language.Message(row.text, row.caption, MessageStyle{},
-                                                    row.text == text::DeviceRefusedFormat
-                                                        ? std::span(&status, 1)
-                                                        : std::span<const FormatArg>());
-        EXPECT_EQ(prompter.messages[0].text, expected->text);
-        EXPECT_EQ(prompter.messages[0].title, core.language.Text(row.caption));
+TEST_F(GatewayReactions, WaitDialogFollowsTheRestart) {
+    using P = SessionProgress;
+    report(P::ResetSent, result::Sent);
+    ASSERT_NE(gateway.waitDialog(), nullptr);
+    EXPECT_TRUE(gateway.waitDialog()->isVisible());
+    EXPECT_EQ(gateway.waitDialog()->note(), text::WaitRestarting);
+    report(P::RestartLoader, 0);
+    EXPECT_TRUE(gateway.waitDialog()->isVisible()) << "still restarting";
+    report(P::RestartCode, 0);
+    EXPECT_EQ(gateway.waitDialog(), nullptr);
+    // A refused reset, and a loader that never starts its code, close it too.
+    for (const auto& [code, value] :
+         {std::pair{P::ResetSent, result::Failed}, std::pair{P::LoaderTimedOut, 0}}) {
+        report(P::ResetSent, result::Sent);
+        ASSERT_NE(gateway.waitDialog(), nullptr);
+        report(code, value);
+        EXPECT_EQ(gateway.waitDialog(), nullptr);
     }
-    EXPECT_EQ(operations.busy(), row.busyAfter);
-    EXPECT_EQ(host.inputEnabled, !row.busyAfter);
-    EXPECT_EQ(operations.waitDialog() != nullptr, row.waitAfter);
-    if (row.waitAfter) {
-        EXPECT_TRUE(operations.waitDialog()->isVisible());
-    }
-    FlashProgressDialog* progress = operations.progressDialog();
-    EXPECT_EQ(progress != nullptr && progress->isVisible(), row.progressAfter == Shown);
-    if (row.progressAfter == Shown && row.code != P::FlashStartSent &&
-        row.code != P::SystemInfoEnded) {
-        EXPECT_EQ(progress->position(), row.value);
-    }
-    if (row.follow != nullptr) {
-        EXPECT_EQ(host.followed, std::vector<std::string>{row.follow});
-    } else {
-        EXPECT_TRUE(host.followed.empty());
-    }
+    EXPECT_TRUE(prompter.messages.empty()) << "reports tell nothing: results do";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ProgressReactions, ::testing::ValuesIn(kRows),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A restart of the converter ends a download it had not finished, without an end code of its
-// own: the window ends the transfer and says that it failed.
-TEST_F(ProgressReactions, ARestartInTheMiddleOfADownloadEndsItAsFailed) {
-    prepare(Before::Downloading);
-    FramePtr restart = frameCreate(kFrameTypeEvent);
-    frameAddBytes(*restart, tag::RestartCode, {0x01});
-    frameSeal(*restart);
-    const std::size_t length = restart->length();
-    core.session.onFrameReceived(ReceivedFrame{std::move(restart), length});
-    ASSERT_EQ(core.session.operation(), OperationKind::None);
-    prompter.messages.clear();
-
-    operations.onProgress(P::RestartCode, 0);
+TEST_F(GatewayReactions, ProgressDialogFollowsTheTransferUntilItsResult) {
+    using P = SessionProgress;
+    ASSERT_TRUE(gateway.startFlashLoading(firmware));
+    EXPECT_TRUE(gateway.busy());
+    FlashProgressDialog* progress = gateway.progressDialog();
+    ASSERT_NE(progress, nullptr);
+    report(P::FlashChunkSent, 40);
+    EXPECT_EQ(progress->position(), 40);
+    // The password question hides it; the next report brings it back.
+    gateway.passwordWanted();
+    EXPECT_FALSE(progress->isVisible());
+    EXPECT_NE(gateway.passwordDialog(), nullptr);
+    gateway.passwordDialog()->reject();
     QTest::qWait(1);
-    EXPECT_FALSE(operations.busy());
-    EXPECT_TRUE(host.inputEnabled);
-    EXPECT_EQ(operations.progressDialog(), nullptr);
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, core.language.Text(text::FlashDownloadFailed));
+    report(P::FlashChunkSent, 50);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->position(), 50);
+    // Its result ends the transfer and says how.
+    OperationResult result = ended(K::FlashLoading, O::Done);
+    session.cancel(); // the engine's own end is not looked at here
+    end(result);
+    EXPECT_EQ(gateway.progressDialog(), nullptr);
+    EXPECT_FALSE(gateway.busy());
+    ASSERT_FALSE(prompter.messages.empty());
+    EXPECT_EQ(prompter.messages.back().text, texts.language.Text(text::FlashLoadDone));
+    EXPECT_EQ(prompter.shownParents.back(), &window) << "over the main window";
 }
 
-TEST(ProgressTable, EveryCodeTheEngineEndsAnOperationWithHasAReaction) {
-    // Results a code can carry; a missing row would leave the window busy.
-    const std::pair<P, std::vector<int>> ends[] = {
-        {P::ResetSent, {0, 2, 5}},
-        {P::ConfigReadEnded, {1, 2, 5}},
-        {P::ConfigWriteEnded, {1, 2, 5}},
-        {P::MonitorEnded, {1, 2, 5}},
-        {P::FlashLoadEnded, {1, 2, 4, 5}},
-        {P::FlashReadEnded, {1, 2, 5}},
-        {P::SystemInfoEnded, {1, 2}},
-        {P::PasswordChangeEnded, {1, 2, 6}},
-        {P::GaveUp, {0}},
-        {P::LoaderTimedOut, {0}},
-    };
-    for (const auto& [code, results] : ends) {
-        for (const int value : results) {
-            const ProgressReaction* reaction = findProgressReaction(code, value);
-            ASSERT_NE(reaction, nullptr) << static_cast<int>(code) << "/" << value;
-            if (value != 0 || code == P::GaveUp || code == P::LoaderTimedOut) {
-                EXPECT_TRUE(reaction->busy == BusyChange::Leave ||
-                            reaction->busy == BusyChange::LeaveAll)
-                    << static_cast<int>(code) << "/" << value;
-            }
-        }
-    }
+TEST_F(GatewayReactions, TheLoaderAskingForFirmwareAsksTheWindowOnce) {
+    QSignalSpy wanted(&gateway, &DeviceGateway::firmwareWanted);
+    report(SessionProgress::LoaderWaitsForFirmware, 0);
+    report(SessionProgress::LoaderWaitsForFirmware, 0);
+    EXPECT_EQ(wanted.count(), 1);
+    EXPECT_TRUE(gateway.busy());
+    EXPECT_EQ(gateway.transfer(), DeviceGateway::Transfer::Loading);
+    // Declined while nothing waits any more: the transfer is over.
+    gateway.declineFirmware();
+    EXPECT_EQ(gateway.transfer(), DeviceGateway::Transfer::None);
+    EXPECT_FALSE(gateway.busy());
+}
+
+TEST_F(GatewayReactions, AReadShowsItsPacketsInTheStatusBar) {
+    QSignalSpy notes(&gateway, &DeviceGateway::statusNote);
+    report(SessionProgress::ConfigReadSent, 0);
+    ASSERT_EQ(notes.count(), 1);
+    EXPECT_EQ(notes[0][0].toString(),
+              texts.language.Text(text::ReadProgressFormat).replace("%s", "1"));
+    end(ended(K::ConfigRead, O::Refused));
+    EXPECT_EQ(notes.last()[0].toString(), QString()) << "gone with the end";
+}
+
+TEST_F(GatewayReactions, ACommandLineWhileThePortIsAwayIsRefusedWithAMessage) {
+    gateway.sendCommandLine("V=01\r\n");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, texts.language.Text(text::CommandNotSent));
+    EXPECT_EQ(session.operation(), OperationKind::None) << "nothing sent";
 }
 
 } // namespace

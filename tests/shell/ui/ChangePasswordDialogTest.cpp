@@ -17,11 +17,21 @@ using namespace vandrel::test;
 namespace {
 
 // The dialog against a real session whose frames go to a recording channel; the fixture plays
-// the main window's part of the progress reports.
+// the window's part: it starts the change the dialog asks for and reports how it ended.
 struct ChangeFixture : ::testing::Test {
     rig::SessionRig r;
     ShippedTexts texts;
-    ChangePasswordDialog dialog{r.session, texts.lm};
+    ChangePasswordDialog dialog{texts.lm, texts.prompter};
+
+    ChangeFixture() {
+        QObject::connect(&dialog, &ChangePasswordDialog::changeRequested,
+                         [this](const QByteArray& fresh, const QByteArray& current) {
+                             if (r.session.requestPasswordChange(fresh.toStdString(),
+                                                                 current.toStdString())) {
+                                 dialog.waitForConverter();
+                             }
+                         });
+    }
 
     QLineEdit* edit(const char* name) { return dialog.findChild<QLineEdit*>(name); }
     QPushButton* button(const char* name) { return dialog.findChild<QPushButton*>(name); }
@@ -35,15 +45,18 @@ struct ChangeFixture : ::testing::Test {
                 edit("ctl1022")->isEnabled(), button("ctl1")->isEnabled(),
                 button("ctl2")->isEnabled()};
     }
-    // What the main window does with the end of the change.
-    void handleProgress() {
-        ASSERT_FALSE(r.host.posted.empty());
-        const auto [code, value] = r.host.posted.back();
-        ASSERT_EQ(code, SessionProgress::PasswordChangeEnded);
-        if (value == result::Success) {
+    // What the window does with the end of the change.
+    void handleResult() {
+        ASSERT_TRUE(r.host.lastResult());
+        const OperationResult ended = *r.host.lastResult();
+        ASSERT_EQ(ended.kind, OperationKind::PasswordChange);
+        if (ended.ok()) {
             dialog.passwordAccepted();
+        } else if (ended.outcome == Outcome::PasswordRefused) {
+            dialog.passwordRefused(ChangePasswordDialog::kWrongPassword,
+                                   QString::fromStdString(ended.status));
         } else {
-            dialog.passwordRefused(value, QString::fromStdString(r.session.resultHex()));
+            dialog.passwordRefused(result::Failed, QString::fromStdString(ended.status));
         }
     }
     std::string sent(std::uint8_t tag) const { return sentField(r.channel.sent.back(), tag); }
@@ -80,7 +93,7 @@ TEST_F(ChangeFixture, AcceptedChangeEndsWithOk) {
     EXPECT_TRUE(dialog.isVisible());
 
     r.deliver(kFrameTypePositive, {{tag::NewPassword, {}}});
-    handleProgress();
+    handleResult();
     EXPECT_TRUE(dialog.isDone());
     EXPECT_TRUE(dialog.isVisible()) << "ends after the caller has returned";
     QCoreApplication::processEvents();
@@ -110,21 +123,22 @@ TEST_F(ChangeFixture, RefusalsAreReportedAndTheDialogIsReadyAgain) {
         r.host.posted.clear();
         type("old", "secret", "secret");
         button("ctl1")->click();
-        // The session re-sends with the dialog's passwords until it gives up.
-        r.host.changeDialog = dialog.texts();
+        // The session re-sends the change it took until it gives up.
         if (c.status != 0) {
             for (int i = 0; i < 4; ++i) {
                 r.deliver(kFrameTypeNegative, {{tag::Status, {c.status}}});
             }
             EXPECT_EQ(sent(tag::Password), std::string("old\0", 4)) << "re-sent unchanged";
-            handleProgress();
+            handleResult();
         } else {
             r.clock.runUntilIdle();
             ASSERT_EQ(r.host.last()->first, SessionProgress::GaveUp);
             dialog.passwordRefused(ChangePasswordDialog::kNoAnswer, {});
         }
-        r.host.changeDialog.reset();
         ASSERT_EQ(texts.prompter.messages.size(), 1u);
+        // Shown over the dialog, without a loop of its own.
+        ASSERT_FALSE(texts.prompter.shownParents.empty());
+        EXPECT_EQ(texts.prompter.shownParents.back(), &dialog);
         QString expected = texts.text(c.message);
         expected.replace("%s", QString::fromStdString(r.session.resultHex()));
         EXPECT_EQ(texts.prompter.messages[0].text, expected);
@@ -155,19 +169,15 @@ TEST_F(ChangeFixture, ConverterRestartCancelsTheDialog) {
     type("old", "secret", "secret");
     button("ctl1")->click();
     ASSERT_TRUE(dialog.isWaiting());
-    EXPECT_EQ(ChangePasswordDialog::current(), &dialog);
     dialog.cancelRequest();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
-TEST(ChangePasswordDialogLife, ReachableOnlyWhileItExists) {
-    rig::SessionRig r;
+TEST(ChangePasswordDialogLife, HiddenFieldsOfThirtyTwoCharacters) {
     ShippedTexts texts;
-    EXPECT_EQ(ChangePasswordDialog::current(), nullptr);
     {
-        ChangePasswordDialog dialog(r.session, texts.lm);
-        EXPECT_EQ(ChangePasswordDialog::current(), &dialog);
+        ChangePasswordDialog dialog(texts.lm, texts.prompter);
         EXPECT_EQ(dialog.windowTitle(), texts.text(text::ChangePasswordTitle));
         for (const char* name : {"ctl1000", "ctl1007", "ctl1022"}) {
             auto* e = dialog.findChild<QLineEdit*>(name);
@@ -176,8 +186,8 @@ TEST(ChangePasswordDialogLife, ReachableOnlyWhileItExists) {
         }
         saveScreenshot(dialog, "ChangePasswordDialog");
     }
-    EXPECT_EQ(ChangePasswordDialog::current(), nullptr);
 }
+
 
 } // namespace
 

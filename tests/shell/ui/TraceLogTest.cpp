@@ -305,8 +305,9 @@ TEST_F(LogFixture, PasswordsNeverReachTheLogNorItsFile) {
         SCOPED_TRACE(name);
         log.clear();
         send();
-        const QString shown = text();
-        const QByteArray file = saved(log, "log.txt");
+        // Long frames wrap: the bytes are looked at as one run.
+        const QString shown = text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+        const QByteArray file = saved(log, "log.txt").replace("\r\n", " ");
         for (const QByteArray& where : {shown.toLatin1(), file}) {
             EXPECT_FALSE(where.contains("73 65 63 72 65 74 31")) << "secret1 in hex";
             EXPECT_FALSE(where.contains("6E 65 77 70 77 37 37")) << "newpw77 in hex";
