@@ -114,6 +114,9 @@ MainFrame::~MainFrame() {
     core_.channel.setFrameHandler([](ReceivedFrame) {});
     delete operations_;
     operations_ = nullptr;
+    // The view follows the document to the end: it goes before the document does.
+    delete view_;
+    view_ = nullptr;
 }
 
 void MainFrame::startUp(const QString& commandLineFile) {
