@@ -7,14 +7,12 @@
 #include "configview/ConfigPage.h"
 #include "configview/PageTree.h"
 #include "language/TextIds.h"
-#include "settings/LinkSettings.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/ProgramRun.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QScreen>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
