@@ -22,11 +22,11 @@
 
 namespace vandrel {
 
-DeviceGateway::DeviceGateway(DeviceSession& session, SerialChannel& channel,
-                             TimerService& timers, const LanguageManager& language,
-                             Prompter& prompter, std::function<bool()> openLink, QWidget* window)
-    : QObject(window), session_(session), channel_(channel), timers_(timers),
-      language_(language), prompter_(prompter), openLink_(std::move(openLink)), window_(window) {
+DeviceGateway::DeviceGateway(DeviceSession& session, SerialChannel& channel, TimerService& timers,
+                             const LanguageManager& language, Prompter& prompter,
+                             std::function<bool()> openLink, QWidget* window)
+    : QObject(window), session_(session), channel_(channel), timers_(timers), language_(language),
+      prompter_(prompter), openLink_(std::move(openLink)), window_(window) {
     channel_.setFrameHandler(queuedFrameHandler(
         &context_, [this](ReceivedFrame frame) { session_.onFrameReceived(std::move(frame)); }));
     channel_.setLinkStateHandler([this](bool open) {
@@ -68,8 +68,7 @@ void DeviceGateway::attachMonitorPane(SystemMonitorPane* pane) {
     }
     connect(pane, &SystemMonitorPane::monitoringWanted, this, &DeviceGateway::setMonitoring);
     connect(pane, &SystemMonitorPane::commandLineWanted, this, &DeviceGateway::sendCommandLine);
-    connect(pane, &SystemMonitorPane::protocolTraceWanted, this,
-            &DeviceGateway::setProtocolTrace);
+    connect(pane, &SystemMonitorPane::protocolTraceWanted, this, &DeviceGateway::setProtocolTrace);
 }
 
 // --- State.

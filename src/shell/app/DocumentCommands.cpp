@@ -5,9 +5,9 @@
 #include "configview/ConfigView.h"
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
+#include "protocol/DeviceSession.h"
 #include "settings/RecentFileList.h"
 #include "settings/RegistryStore.h"
-#include "protocol/DeviceSession.h"
 #include "settings/WindowSettings.h"
 #include "shell/app/DeviceGateway.h"
 #include "shell/app/DialogRunner.h"
@@ -49,9 +49,8 @@ void DocumentCommands::onFileOpen() {
     FileDialogRequest request;
     request.title = language.Text(text::ConfigOpenTitle);
     request.filter = language.Text(text::ConfigFilter);
-    const std::optional<FileChoice> chosen =
-        askForFile(prompter_, FileDialogKind::Open, request, filterIndex_,
-                   windowSettings_.browsePathData);
+    const std::optional<FileChoice> chosen = askForFile(
+        prompter_, FileDialogKind::Open, request, filterIndex_, windowSettings_.browsePathData);
     if (chosen && view_.OpenDocument(chosen->path)) {
         remember(chosen->path);
     }
@@ -104,9 +103,8 @@ void DocumentCommands::saveThroughDialog() {
     request.defaultSuffix = QStringLiteral("DAT");
     request.fileName = document_.filePath();
     request.confirmOverwrite = true;
-    const std::optional<FileChoice> chosen =
-        askForFile(prompter_, FileDialogKind::Save, request, filterIndex_,
-                   windowSettings_.browsePathData);
+    const std::optional<FileChoice> chosen = askForFile(
+        prompter_, FileDialogKind::Save, request, filterIndex_, windowSettings_.browsePathData);
     if (chosen && view_.SaveDocument(chosen->path)) {
         remember(chosen->path);
     }

@@ -66,9 +66,8 @@ void FlashCommands::onFlashDownload() {
     request.filter = language_.Text(text::FirmwareFilter);
     request.defaultSuffix = QStringLiteral("BIN");
     request.confirmOverwrite = true;
-    const std::optional<FileChoice> chosen =
-        askForFile(prompter_, FileDialogKind::Save, request, filterIndex_,
-                   windowSettings_.browsePathCode);
+    const std::optional<FileChoice> chosen = askForFile(
+        prompter_, FileDialogKind::Save, request, filterIndex_, windowSettings_.browsePathCode);
     if (chosen) {
         gateway_.startFlashDownloading(chosen->path.toStdString());
     }
@@ -122,10 +121,9 @@ void FlashCommands::checkFirmwareForConverter(const std::string& path) {
         return;
     }
     const FormatArg shown(QString::fromStdString(version));
-    const std::optional<MessageRequest> question =
-        language_.Message(text::FlashLoadConfirmFormat, text::FlashLoadTitle,
-                          MessageStyle{MessageButtons::YesNo, MessageIcon::Warning},
-                          std::span(&shown, 1));
+    const std::optional<MessageRequest> question = language_.Message(
+        text::FlashLoadConfirmFormat, text::FlashLoadTitle,
+        MessageStyle{MessageButtons::YesNo, MessageIcon::Warning}, std::span(&shown, 1));
     if (!question) {
         gateway_.declineFirmware();
         return;

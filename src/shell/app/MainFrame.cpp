@@ -2,13 +2,13 @@
 
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
-#include "language/TextFormat.h"
 #include "language/LanguageManager.h"
+#include "language/TextFormat.h"
 #include "language/TextIds.h"
-#include "settings/RegistryStore.h"
 #include "link/SerialChannel.h"
 #include "protocol/DeviceSession.h"
 #include "settings/LinkSettings.h"
+#include "settings/RegistryStore.h"
 #include "settings/WindowSettings.h"
 #include "shell/app/Artwork.h"
 #include "shell/app/CommandActions.h"
@@ -62,8 +62,7 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
                      TimerService& timers, Prompter& prompter, const QString& portOverride)
     : linkSettings_(linkSettings), windowSettings_(windowSettings), language_(language),
       channel_(channel), session_(session), timers_(timers), prompter_(prompter),
-      portOverride_(portOverride),
-      link_(channel, *this) {
+      portOverride_(portOverride), link_(channel, *this) {
     initialiseViewResources();
     setObjectName(QStringLiteral("MainFrame"));
     setWindowIcon(uiIcon(icon::Program));
@@ -82,13 +81,13 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
     status_ = std::make_unique<StatusPanes>(statusBar());
     buildTabs();
 
-    gateway_ = new DeviceGateway(session_, channel_, timers_, language_, prompter_,
-                                 [this] { return openLink(); }, this);
+    gateway_ = new DeviceGateway(
+        session_, channel_, timers_, language_, prompter_, [this] { return openLink(); }, this);
     gateway_->attachMonitorPane(monitor_);
     gateway_->setReadBackAfterWrite(windowSettings_.readBackAfterWrite);
-    documents_ = std::make_unique<DocumentCommands>(
-        *document_, *view_, *gateway_, *dialogRunner_, prompter_, language_, windowSettings_,
-        recent_, [this] { return states_.save; });
+    documents_ = std::make_unique<DocumentCommands>(*document_, *view_, *gateway_, *dialogRunner_,
+                                                    prompter_, language_, windowSettings_, recent_,
+                                                    [this] { return states_.save; });
     flash_ = new FlashCommands(language_, windowSettings_, prompter_, *gateway_, this);
     connectCommands();
     connectGateway();

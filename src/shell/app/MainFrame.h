@@ -48,9 +48,9 @@ public:
     // `portOverride`: a port used for this run only and never stored (the stand-in converter of
     // the demo); empty: the configured port.
     // `timers` runs the session's response timer.
-    MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
-              LanguageManager& language, SerialChannel& channel, DeviceSession& session,
-              TimerService& timers, Prompter& prompter, const QString& portOverride = QString());
+    MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings, LanguageManager& language,
+              SerialChannel& channel, DeviceSession& session, TimerService& timers,
+              Prompter& prompter, const QString& portOverride = QString());
     ~MainFrame() override;
 
     // Everything the window builds around itself once it exists: the channel on a configured

@@ -2,8 +2,8 @@
 #include "configview/ConfigView.h"
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
-#include "settings/RegistryStore.h"
 #include "settings/LinkSettings.h"
+#include "settings/RegistryStore.h"
 #include "settings/WindowSettings.h"
 #include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
@@ -71,7 +71,6 @@ void MainFrame::reportStartFailure(const QString& portName, const ChannelStartRe
     language.FormatMessageBox(text::PortOpenFailedFormat, text::CaptionError, style,
                               {FormatArg(portName), FormatArg(reason)});
 }
-
 
 void MainFrame::onLanguage() {
     const std::optional<int> chosen =
@@ -214,9 +213,8 @@ void MainFrame::onSaveLog() {
     request.defaultSuffix = QStringLiteral("TXT");
     request.fileName = logNameBeside(document_->filePath());
     request.confirmOverwrite = true;
-    const std::optional<FileChoice> chosen =
-        askForFile(prompter_, FileDialogKind::Save, request, logFilterIndex_,
-                   windowSettings_.browsePathLog);
+    const std::optional<FileChoice> chosen = askForFile(
+        prompter_, FileDialogKind::Save, request, logFilterIndex_, windowSettings_.browsePathLog);
     if (chosen && !monitor_->traceLog().saveText(chosen->path)) {
         language.MessageBox(text::SaveLogFailed, text::CaptionError,
                             MessageStyle{MessageButtons::Ok, MessageIcon::Error});

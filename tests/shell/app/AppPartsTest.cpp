@@ -88,12 +88,22 @@ TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
         }
     }
     EXPECT_EQ(tops, (QStringList{"1", "2", "3", "4"}));
-    const int expected[] = {cmd::FileNew,     cmd::FileOpen,        cmd::FileSave,
-                            cmd::FileClose,   cmd::FileRecentFirst, cmd::AppExit,
-                            cmd::Port,        cmd::AccessPassword,  cmd::Language,
+    const int expected[] = {cmd::FileNew,
+                            cmd::FileOpen,
+                            cmd::FileSave,
+                            cmd::FileClose,
+                            cmd::FileRecentFirst,
+                            cmd::AppExit,
+                            cmd::Port,
+                            cmd::AccessPassword,
+                            cmd::Language,
                             cmd::ReadBackAfterWrite,
-                            cmd::DeviceReset, cmd::FlashLoad,       cmd::FlashDownload,
-                            cmd::MonitorTab,  cmd::HelpIndex,       cmd::AppAbout};
+                            cmd::DeviceReset,
+                            cmd::FlashLoad,
+                            cmd::FlashDownload,
+                            cmd::MonitorTab,
+                            cmd::HelpIndex,
+                            cmd::AppAbout};
     EXPECT_EQ(commands, std::multiset<int>(std::begin(expected), std::end(expected)));
 }
 

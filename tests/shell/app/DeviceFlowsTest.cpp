@@ -135,7 +135,12 @@ TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
     // The session's password travels in the record.
     EXPECT_EQ(withModel([](auto& m) { return m.password(); }), "new");
     EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::Reset); }), 1u);
-    EXPECT_TRUE(prompter.messages.empty());
+    // Read back once the converter is back, and said so in one message over the window.
+    EXPECT_EQ(withModel([](auto& m) { return m.framesReceived(sim::RequestKind::ConfigRead); }),
+              5u);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, text(text::WriteVerified));
+    EXPECT_EQ(prompter.shownParents.back(), &frame);
 }
 
 TEST_F(DeviceFlows, FlashLoadingRunsToTheEndAndReportsSuccess) {
@@ -283,8 +288,8 @@ TEST_F(SilentRestart, TheWaitForARestartEndsWithAClearMessage) {
     // Once the converter has accepted the reset, only the bound of the wait is left to run.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (!bounded && frame.gateway().waitDialog() &&
-            core->session.retryCount() == kRetryLimit && clock.running() == 1) {
+        if (!bounded && frame.gateway().waitDialog() && core->session.retryCount() == kRetryLimit &&
+            clock.running() == 1) {
             bounded = true;
             clock.advance(kRestartWaitMs);
         }

@@ -257,6 +257,10 @@ TEST_F(DocumentStates, TitleAndSaveQuestionFollowEveryTransition) {
             ASSERT_EQ(prompter.messages.size(), messages + 1);
             EXPECT_EQ(prompter.messages.back().text,
                       format(text::ConfigReadFailedFormat, {text(text::ConfigFileMissing)}));
+        } else if (QStringLiteral("write to the converter") == QLatin1String(step.what)) {
+            // The write says how it ended: written, read back and identical.
+            ASSERT_EQ(prompter.messages.size(), messages + 1);
+            EXPECT_EQ(prompter.messages.back().text, text(text::WriteVerified));
         } else {
             EXPECT_EQ(prompter.messages.size(), messages) << "a message on the way";
         }
