@@ -37,6 +37,13 @@ public:
     // False, with nothing stored, for a bad address or a packet that is not 128 bytes.
     bool writePacket(std::uint32_t address, std::span<const std::uint8_t> data);
 
+    // Puts one byte, as a worn cell that holds its value does.
+    void setByte(std::size_t offset, std::uint8_t value) {
+        if (offset < image_.size()) {
+            image_[offset] = value;
+        }
+    }
+
     // The characters up to the first zero or erased (0xFF) byte; empty means no protection.
     std::string password() const;
     // Clears the field to zero and puts the (at most 32) characters in.

@@ -222,6 +222,9 @@ void ConverterModel::handleConfigWrite(const ProtocolFrame& frame) {
         sendStatus(status::BadValue);
         return;
     }
+    for (const StuckByte& stuck : faults_.stuckBytes) {
+        config_.setByte(stuck.offset, stuck.value);
+    }
     if (settings_.echoConfigAddress) {
         const auto echoed = addressBytes(*address);
         send(0xA2, {{0x41, {}}, {0x46, echoed}});

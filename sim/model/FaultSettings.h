@@ -60,12 +60,20 @@ struct LastingFailure {
     std::uint8_t status = 0;
 };
 
+// A byte of the configuration memory that keeps its value whatever is written to it (a worn
+// cell): what is read back then differs from what was written. `offset` is in line order.
+struct StuckByte {
+    std::size_t offset = 0;
+    std::uint8_t value = 0;
+};
+
 struct FaultSettings {
     LineFaults line;
     std::vector<Refusal> refusals;
     std::vector<LateAnswer> lateAnswers = {};
     std::vector<RestartFault> restarts = {};
     std::vector<LastingFailure> failures = {};
+    std::vector<StuckByte> stuckBytes = {};
 };
 
 } // namespace vandrel::sim

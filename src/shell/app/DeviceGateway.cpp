@@ -261,8 +261,11 @@ bool DeviceGateway::ensureLink() {
 }
 
 void DeviceGateway::postSessionProgress(SessionProgress code, int value) {
+    // The packet going out now; by the time the report is handled the next may be on its way.
+    const int packet = session_.packetNumber();
     QMetaObject::invokeMethod(
-        &context_, [this, code, value] { onProgress(code, value); }, Qt::QueuedConnection);
+        &context_, [this, code, value, packet] { onProgress(code, value, packet); },
+        Qt::QueuedConnection);
 }
 
 void DeviceGateway::operationEnded(const OperationResult& result) {
@@ -326,7 +329,7 @@ void DeviceGateway::fatalOutOfMemory() {
 
 // --- Progress.
 
-void DeviceGateway::onProgress(SessionProgress code, int value) {
+void DeviceGateway::onProgress(SessionProgress code, int value, int packet) {
     switch (code) {
     case SessionProgress::LoaderTimedOut:
         loaderTimedOut_ = true;
@@ -344,9 +347,9 @@ void DeviceGateway::onProgress(SessionProgress code, int value) {
         case Follow::None:
             break;
         case Follow::ReadProgress: {
-            const FormatArg packet(QString::number(session_.packetNumber() + 1));
+            const FormatArg shown(QString::number(packet + 1));
             emit statusNote(
-                FormatText(language_.Text(text::ReadProgressFormat), std::span(&packet, 1)));
+                FormatText(language_.Text(text::ReadProgressFormat), std::span(&shown, 1)));
             break;
         }
         case Follow::CancelPasswordChange:

@@ -128,7 +128,8 @@ signals:
     void stateChanged();
 
 private:
-    void onProgress(SessionProgress code, int value);
+    // `packet`: the configuration packet outstanding when the report was posted.
+    void onProgress(SessionProgress code, int value, int packet);
     void onEnded(const OperationResult& result);
     void onLinkState(bool open);
     void onPasswordFinished(int result);
