@@ -27,6 +27,9 @@ public:
     std::vector<vandrel::MessageRequest> unanswered;
     // The parent given with each message shown without waiting, in order (null: none).
     std::vector<QWidget*> shownParents;
+    // While set, messages shown without waiting stay open until releaseShown(): what happens
+    // meanwhile happens under an open box.
+    bool holdShown = false;
     std::deque<int> answers;
 
     std::vector<vandrel::FileDialogRequest> openRequests;
@@ -67,8 +70,22 @@ public:
               std::function<void(int)> answered = {}) override {
         shownParents.push_back(parent);
         const int answer = message(request);
-        if (answered) {
-            QTimer::singleShot(0, &context_, [answered, answer] { answered(answer); });
+        if (!answered) {
+            return;
+        }
+        if (holdShown) {
+            held_.push_back([answered, answer] { answered(answer); });
+            return;
+        }
+        QTimer::singleShot(0, &context_, [answered, answer] { answered(answer); });
+    }
+    // Closes the boxes held open, in the order they were shown.
+    void releaseShown() {
+        holdShown = false;
+        std::vector<std::function<void()>> open;
+        open.swap(held_);
+        for (const auto& close : open) {
+            close();
         }
     }
 
@@ -143,6 +160,7 @@ public:
 
 private:
     QObject context_; // answers still on their way die with the prompter
+    std::vector<std::function<void()>> held_;
 
     static std::optional<vandrel::FileChoice> next(std::deque<vandrel::FileChoice>& queue) {
         if (queue.empty()) {

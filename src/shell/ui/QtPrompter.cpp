@@ -92,6 +92,16 @@ void QtPrompter::show(const MessageRequest& request, QWidget* parent,
     }
     box->raise();
     box->activateWindow();
+    if (box->defaultButton() == nullptr) {
+        // A lone Ok has no default of its own; Enter should still close the box.
+        for (QAbstractButton* candidate : box->buttons()) {
+            const auto role = box->buttonRole(candidate);
+            if (role == QMessageBox::AcceptRole || role == QMessageBox::YesRole) {
+                box->setDefaultButton(qobject_cast<QPushButton*>(candidate));
+                break;
+            }
+        }
+    }
     if (QAbstractButton* button = box->defaultButton(); button != nullptr) {
         button->setFocus(Qt::ActiveWindowFocusReason);
     } else {

@@ -1,10 +1,12 @@
 // The window follows the converter's port as it goes and comes back: the status bar, the
 // monitoring the user switched on, and command lines typed while the port is away.
 #include "AppRig.h"
+#include "ManualTimers.h"
 
 #include "language/TextIds.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/StatusPanes.h"
+#include "shell/ui/ChangePasswordDialog.h"
 #include "shell/ui/SystemMonitorPane.h"
 
 #include <QLineEdit>
@@ -123,6 +125,53 @@ TEST_F(LinkState, OnlyTheUsersStopOffersToSaveTheLog) {
     ASSERT_TRUE(waitFor([&] { return !pane.monitoringOn(); }));
     ASSERT_TRUE(waitFor([&] { return !frame.busy(); }));
     EXPECT_FALSE(shown(text::SaveLogQuestion));
+}
+
+} // namespace
+
+namespace {
+
+class PasswordChangeUnderABox : public AppRig {};
+
+// The change goes unanswered, the dialog tells so in a box; while that box is still open the
+// converter comes back with a restart, which ends the dialog. When the box is closed, nothing of
+// the dialog is touched (the sanitizer build checks it), and the window is usable.
+TEST_F(PasswordChangeUnderABox, TheDialogEndsUnderItsOwnBoxAndNothingIsLeft) {
+    ManualTimerService clock;
+    core->timers = &clock;
+    MainFrame& frame = openWindow();
+    withModel([](auto& m) {
+        sim::FaultSettings faults;
+        faults.line.dropInEvery = 1; // the converter hears nothing
+        m.setFaults(faults);
+        return 0;
+    });
+    prompter.holdShown = true;
+    frame.command(cmd::AccessPassword);
+    ChangePasswordDialog* dialog = frame.gateway().changePasswordDialog();
+    ASSERT_NE(dialog, nullptr);
+    QPointer<ChangePasswordDialog> watched(dialog);
+    dialog->findChild<QLineEdit*>(QStringLiteral("ctl1000"))->setText(QStringLiteral("old"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("ctl1007"))->setText(QStringLiteral("new"));
+    dialog->findChild<QLineEdit*>(QStringLiteral("ctl1022"))->setText(QStringLiteral("new"));
+    dialog->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+    ASSERT_TRUE(waitFor([&] { return dialog->isWaiting(); }));
+    for (int send = 0; send < 4; ++send) {
+        clock.advance(kResponseTimeoutMs);
+    }
+    ASSERT_TRUE(waitShown(text::NoAnswer)) << "the dialog tells of the give-up";
+
+    withModel([](auto& m) {
+        m.setFaults({});
+        m.restart();
+        return 0;
+    });
+    ASSERT_TRUE(waitFor([&] { return watched.isNull(); })) << "the restart ended the dialog";
+    prompter.releaseShown(); // the box is closed only now
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(waitFor([&] { return !frame.busy(); }));
+    EXPECT_EQ(frame.gateway().changePasswordDialog(), nullptr);
+    EXPECT_TRUE(frame.menuAction(cmd::AccessPassword)->isEnabled());
 }
 
 } // namespace

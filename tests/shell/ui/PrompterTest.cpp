@@ -6,7 +6,10 @@
 
 #include "UiTestSupport.h"
 
+#include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -61,6 +64,48 @@ TEST(Prompter, ScriptedDialogsAreAnsweredByTheirStepsOrRejected) {
     }
     EXPECT_EQ(texts.prompter.dialogs,
               (std::vector<QString>{"vandrel::SourceChoiceDialog", "vandrel::SourceChoiceDialog"}));
+}
+
+} // namespace
+
+namespace {
+
+// A message shown without waiting over the main window, while another dialog of the program is
+// the active one and closing: the box belongs to the main window, is modal to it, sits centred
+// on it and has the keyboard focus, so a click on the window cannot bury it.
+TEST(QtPrompterShow, TheBoxIsModalToTheGivenWindowCentredAndFocused) {
+    QWidget window;
+    window.setGeometry(100, 100, 900, 600);
+    window.show();
+    QDialog closing(&window);
+    closing.open();
+    QApplication::setActiveWindow(&closing);
+
+    QtPrompter prompter;
+    MessageRequest request;
+    request.text = QStringLiteral("The firmware was loaded successfully.");
+    request.title = QStringLiteral("Done");
+    request.style.icon = MessageIcon::Information;
+    int answered = -1;
+    prompter.show(request, &window, [&](int answer) { answered = answer; });
+    closing.close();
+
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        box = window.findChild<QMessageBox*>();
+        return box != nullptr && box->isVisible();
+    }));
+    EXPECT_EQ(box->parentWidget(), &window);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    // Window decorations may differ between the two frames by a few pixels.
+    EXPECT_LE((box->frameGeometry().center() - window.frameGeometry().center()).manhattanLength(),
+              12);
+    QWidget* focused = box->focusWidget();
+    ASSERT_NE(focused, nullptr);
+    EXPECT_EQ(focused, box->defaultButton());
+    EXPECT_EQ(answered, -1) << "nothing waits for the box";
+    box->defaultButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered == ResultOk; }));
 }
 
 } // namespace
