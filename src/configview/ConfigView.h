@@ -43,8 +43,9 @@ public:
     ~ConfigView() override;
 
     // Builds the title, tree, splitter and page area inside `parent` with the tree pane
-    // `treeWidth` wide (0: 240 pixels, -1: half the width) and shows the blank page; the document
-    // starts empty. False when the view was built already.
+    // `treeWidth` wide (0: 240 pixels, -1: half the width), or wider when the page names need
+    // it, and shows the blank page; the document starts empty. False when the view was built
+    // already.
     bool CreateView(QWidget* parent, int treeWidth);
 
     // Loads `path` into the record, or the defaults when `path` is empty (New). On a file that
@@ -60,10 +61,13 @@ public:
     void ShowDeviceConfiguration();
     // Takes the values of the page being edited into the record; false when the page refuses.
     bool CollectPage();
-    // Sets every text again after a language switch.
+    // Sets every text again after a language switch, and widens the tree pane when the new
+    // page names need it.
     void RetranslateView();
     // Width of the tree pane, for the settings.
     int SplitterPosition() const;
+    // The least width of the tree pane: the page names of the language in use need it.
+    int fittingTreeWidth() const;
     void SetSplitterPosition(int treeWidth);
     // Keyboard handling of an edited page (Tab and Shift+Tab cycle through its controls) for an
     // event about to reach `receiver`; true when the event was consumed.
@@ -94,6 +98,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildTree();
@@ -101,7 +106,11 @@ private:
     void switchPage();
     void createPage(int pageId);
     void destroyPage();
-    void applyTreeWidth();
+    // Gives the tree pane its width once the view has a size; `settled`: the size is the one
+    // the view is shown at, nothing more to wait for.
+    void applyTreeWidth(bool settled);
+    // Widens the tree pane to that width when it is narrower.
+    void fitTreeWidth();
     void togglePaneFocus();
     QString caption(int pageId) const;
 
@@ -122,6 +131,7 @@ private:
     // Tree width still to be applied once the view has its size.
     int pendingTreeWidth_ = DefaultTreeWidth;
     bool treeWidthPending_ = true;
+    bool treeWidthApplied_ = false;
     // Set while the view rebuilds the tree itself.
     bool rebuilding_ = false;
 };

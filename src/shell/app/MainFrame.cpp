@@ -69,6 +69,7 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     buildMenus();
     buildToolBar();
     status_ = std::make_unique<StatusPanes>(statusBar());
+    status_->fitTexts(core_.language);
     buildTabs();
 
     frame_.dialogRunner = dialogRunner_.get();
@@ -90,6 +91,7 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
     connect(monitor_, &SystemMonitorPane::saveLogRequested, this,
             [this] { command(cmd::SaveLog); });
     connect(monitor_, &SystemMonitorPane::logContextMenuRequested, this, &MainFrame::showLogMenu);
+    core_.language.setHelpViewer([this](const QUrl& url) { showOwnHelp(url); });
     qApp->installEventFilter(this);
     idle_ = new IdleUpdater([this] { refresh(); }, this);
     refresh();
@@ -97,6 +99,7 @@ MainFrame::MainFrame(AppCore& core, Prompter& prompter)
 
 MainFrame::~MainFrame() {
     qApp->removeEventFilter(this);
+    core_.language.setHelpViewer(nullptr);
     if (core_.session.notifyWindow == this) {
         core_.session.notifyWindow = nullptr;
         core_.session.monitorPane = nullptr;

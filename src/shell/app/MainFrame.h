@@ -17,6 +17,7 @@
 class QAction;
 class QMenu;
 class QTabWidget;
+class QUrl;
 
 namespace vandrel {
 
@@ -27,6 +28,7 @@ class DialogRunner;
 class IdleUpdater;
 class FindDialog;
 class HeaderBar;
+class HelpWindow;
 class SystemMonitorPane;
 class Prompter;
 class StatusPanes;
@@ -98,6 +100,8 @@ public:
     const DeviceOperations& operations() const { return *operations_; }
     DeviceOperations& operations() { return *operations_; }
     FindDialog* findDialog() const;
+    // The program's own help viewer, once the help went there.
+    HelpWindow* helpWindow() const;
     int logFilterIndex() const { return logFilterIndex_; }
     const DocumentCommands& documents() const { return documents_; }
     const FlashCommands& flash() const { return *flash_; }
@@ -128,6 +132,8 @@ private:
     void onSaveLog();
     void onLogCommand(int id);
     void showLogMenu(const QPoint& globalPos);
+    // The help in the program's own viewer, for a desktop without one.
+    void showOwnHelp(const QUrl& url);
 
     void rememberPlacement();
 
@@ -156,6 +162,7 @@ private:
     int logFilterIndex_ = 1;
 
     QPointer<FindDialog> find_;
+    QPointer<HelpWindow> help_;
     QString findText_;
     bool findMatchCase_ = false;
     bool findWholeWord_ = false;

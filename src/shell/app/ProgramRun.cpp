@@ -1,5 +1,6 @@
 #include "shell/app/ProgramRun.h"
 
+#include "language/AccessibleNames.h"
 #include "shell/app/AppCore.h"
 #include "shell/app/DemoConverter.h"
 #include "shell/app/MainFrame.h"
@@ -82,6 +83,9 @@ void placeWindow(MainFrame& window, const WindowSettings& settings) {
 } // namespace
 
 int runProgram(AppCore& core, Prompter& prompter, const RunOptions& options) {
+    // Before any form exists: an assistive technology that is already listening asks for each
+    // control as it is made.
+    AccessibleNames::Install();
     core.linkSettings.load();
     core.windowSettings.load();
     routeMessages(core.language, prompter);

@@ -58,7 +58,8 @@ SystemMonitorPane::SystemMonitorPane(DeviceSession& session, const LanguageManag
     connect(ui_->ctl1000, &QLineEdit::textEdited, this, [this] { history_.resetWalk(); });
     for (const MaskBox& box : kMaskBoxes) {
         auto* check = findChild<QCheckBox*>(QLatin1String(box.objectName));
-        connect(check, &QCheckBox::clicked, this, &SystemMonitorPane::maskBoxClicked);
+        // However the box changes (a click, a key, assistive technology), the converter hears.
+        connect(check, &QCheckBox::toggled, this, &SystemMonitorPane::maskBoxToggled);
     }
     connect(ui_->ctl1040, &QCheckBox::toggled, this, &SystemMonitorPane::setProtocolTrace);
     connect(ui_->ctl1021, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -138,7 +139,7 @@ void SystemMonitorPane::sendMask() {
     session_.requestMonitorText(commandText_);
 }
 
-void SystemMonitorPane::maskBoxClicked() {
+void SystemMonitorPane::maskBoxToggled() {
     if (monitoringOn_) {
         sendMask();
     }

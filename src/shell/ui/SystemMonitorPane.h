@@ -78,7 +78,7 @@ private:
     void stop();
     void send();
     void sendMask();
-    void maskBoxClicked();
+    void maskBoxToggled();
     void setProtocolTrace(bool on);
     void updateEnabling();
     void setTooltips();
