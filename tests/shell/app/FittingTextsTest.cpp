@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QStyleOptionViewItem>
 #include <QTreeWidgetItemIterator>
 
@@ -88,7 +89,17 @@ TEST_F(FittingTexts, StatusFieldsAndPageNamesFitInEachLanguage) {
             // Widened for German, and not narrowed again: the pane is the user's now.
             EXPECT_GT(treeWidth(frame), englishTree);
         }
+        // The longest text as the window shows it: the converter stopped answering.
+        const SessionState was = core->session.state;
+        core->session.state = SessionState::Failed;
+        frame.refreshStatus();
+        QLabel* link = frame.statusPanes()->pane(1);
+        EXPECT_EQ(link->text(), text(text::StatusLinkNoAnswer));
+        EXPECT_LE(link->sizeHint().width(), link->width());
+        screenshot(frame.statusBar(), QStringLiteral("status-") + QString::fromLatin1(language));
         screenshot(&frame, QStringLiteral("fitting-") + QString::fromLatin1(language));
+        core->session.state = was;
+        frame.refreshStatus();
     }
     // The field that was cut off shows its whole text.
     EXPECT_EQ(core->language.Text(text::StatusLinkNoAnswer),

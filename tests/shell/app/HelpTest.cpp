@@ -71,7 +71,7 @@ TEST_F(Help, WithoutADesktopViewerTheProgramShowsTheHelpFileItself) {
             });
         }
         MainFrame& frame = openWindow();
-        QTest::keyClick(&frame, Qt::Key_F1);
+        frame.command(cmd::HelpIndex);
         EXPECT_EQ(asked.size(), injected ? 1 : 0);
         HelpWindow* help = frame.helpWindow();
         ASSERT_NE(help, nullptr);
@@ -129,7 +129,7 @@ TEST_F(Help, WithADesktopViewerTheDesktopShowsTheHelp) {
     });
     {
         MainFrame& frame = openWindow();
-        QTest::keyClick(&frame, Qt::Key_F1);
+        frame.command(cmd::HelpIndex);
         ASSERT_EQ(asked.size(), 1);
         EXPECT_EQ(asked[0].toLocalFile(), helpFile("vandrel_en.htm"));
         EXPECT_EQ(frame.helpWindow(), nullptr);
