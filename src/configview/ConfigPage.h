@@ -23,6 +23,9 @@ class LanguageManager;
 // What a value may be is the field table's (ConfigFields.h): the page's edits show, correct and
 // store their fields by its rules, and the page's own code says only which control stands for
 // which field, bit or value.
+//
+// Fields that a switch enables follow the switch's toggled signal, so they keep in step however
+// the switch changes: a click, a key, the program or assistive technology.
 class ConfigPage : public QWidget {
     Q_OBJECT
 public:

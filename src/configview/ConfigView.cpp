@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 // The tree images live in the library's resources; a static library must name them once.
 static void initConfigViewResources() {
@@ -99,6 +100,7 @@ bool ConfigView::CreateView(QWidget* parent, int treeWidth) {
     tree_->setLineWidth(1);
     tree_->setMinimumWidth(MinPaneWidth);
     tree_->setGate([this] { return CollectPage(); });
+    tree_->setAccessibleName(language_.Text(text::PageTreeName));
     // The tree's own current-item signal stays with the selection model it was built with.
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &ConfigView::selectionChanged);
@@ -106,12 +108,16 @@ bool ConfigView::CreateView(QWidget* parent, int treeWidth) {
     pageArea_ = new QScrollArea(splitter_);
     pageArea_->setWidgetResizable(true);
     pageArea_->setMinimumWidth(MinPaneWidth);
+    // The page's controls take the focus; the area around them is no Tab stop of its own.
+    pageArea_->setFocusPolicy(Qt::NoFocus);
 
     splitter_->addWidget(tree_);
     splitter_->addWidget(pageArea_);
     // The tree pane keeps its width when the view is resized.
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
+    // From the user's first drag on, the width is theirs.
+    connect(splitter_, &QSplitter::splitterMoved, this, [this] { treeWidthPending_ = false; });
     SetSplitterPosition(treeWidth);
 
     connect(&document_, &ConfigDocument::opened, this, &ConfigView::documentOpened);
@@ -129,11 +135,11 @@ bool ConfigView::CreateView(QWidget* parent, int treeWidth) {
 void ConfigView::SetSplitterPosition(int treeWidth) {
     pendingTreeWidth_ = treeWidth == 0 ? DefaultTreeWidth : treeWidth;
     treeWidthPending_ = true;
-    applyTreeWidth();
+    applyTreeWidth(isVisible());
 }
 
 int ConfigView::SplitterPosition() const {
-    if (treeWidthPending_ || splitter_ == nullptr) {
+    if (!treeWidthApplied_ || splitter_ == nullptr) {
         return pendingTreeWidth_;
     }
     return splitter_->sizes().value(0, pendingTreeWidth_);
@@ -141,10 +147,19 @@ int ConfigView::SplitterPosition() const {
 
 void ConfigView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    applyTreeWidth();
+    if (isVisible()) {
+        applyTreeWidth(true);
+    }
 }
 
-void ConfigView::applyTreeWidth() {
+void ConfigView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The view may still have the size of a layout made before its window was placed: the
+    // width stands for now, and the resize that follows, if any, gives it again.
+    applyTreeWidth(false);
+}
+
+void ConfigView::applyTreeWidth(bool settled) {
     if (!treeWidthPending_ || splitter_ == nullptr) {
         return;
     }
@@ -153,9 +168,42 @@ void ConfigView::applyTreeWidth() {
         return; // not laid out yet
     }
     int width = pendingTreeWidth_ == HalfTreeWidth ? total / 2 : pendingTreeWidth_;
+    // Wide enough for the page names; a stored width that is wider stays.
+    width = std::max(width, fittingTreeWidth());
     width = std::clamp(width, MinPaneWidth, total - MinPaneWidth);
     splitter_->setSizes({width, total - width});
-    treeWidthPending_ = false;
+    treeWidthApplied_ = true;
+    treeWidthPending_ = !settled;
+}
+
+int ConfigView::fittingTreeWidth() const {
+    std::vector<PageTree::Caption> captions;
+    for (const PageRow& row : kPageTable) {
+        int depth = 0;
+        for (const PageRow* up = FindPageRow(row.parentId); up != nullptr;
+             up = FindPageRow(up->parentId)) {
+            ++depth;
+        }
+        captions.push_back({caption(row.pageId), depth});
+    }
+    return tree_->fittingWidth(captions);
+}
+
+void ConfigView::fitTreeWidth() {
+    if (splitter_ == nullptr || !treeWidthApplied_) {
+        return; // the first layout fits it
+    }
+    if (treeWidthPending_) {
+        applyTreeWidth(false);
+        return;
+    }
+    // Only ever wider, and only now: a pane the user narrowed stays as they left it.
+    const QList<int> sizes = splitter_->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    const int needed = std::min(fittingTreeWidth(), total - MinPaneWidth);
+    if (sizes.value(0) < needed) {
+        splitter_->setSizes({needed, total - needed});
+    }
 }
 
 QString ConfigView::caption(int pageId) const {
@@ -353,6 +401,10 @@ void ConfigView::deviceInfoChanged() {
 void ConfigView::RetranslateView() {
     if (title_ != nullptr) {
         title_->setText(language_.Text(text::ConfigPaneTitle, TitleChars));
+    }
+    if (tree_ != nullptr) {
+        tree_->setAccessibleName(language_.Text(text::PageTreeName));
+        fitTreeWidth();
     }
     if (currentPage_ == PageId::Blank) {
         return;

@@ -40,8 +40,9 @@ public:
     ~ConfigView() override;
 
     // Builds the title, tree, splitter and page area inside `parent` with the tree pane
-    // `treeWidth` wide (0: 240 pixels, -1: half the width) and shows the document: the blank
-    // page while it is empty. False when the view was built already.
+    // `treeWidth` wide (0: 240 pixels, -1: half the width), or wider when the page names need
+    // it, and shows the document: the blank page while it is empty. False when the view was
+    // built already.
     bool CreateView(QWidget* parent, int treeWidth);
 
     // Opens the file `path` as the document, or a new one from the defaults when `path` is
@@ -56,10 +57,13 @@ public:
     bool CloseDocument();
     // Takes the values of the page being edited into the record; false when the page refuses.
     bool CollectPage();
-    // Sets every text again after a language switch.
+    // Sets every text again after a language switch, and widens the tree pane when the new
+    // page names need it.
     void RetranslateView();
     // Width of the tree pane, for the settings.
     int SplitterPosition() const;
+    // The least width of the tree pane: the page names of the language in use need it.
+    int fittingTreeWidth() const;
     void SetSplitterPosition(int treeWidth);
     // Keyboard handling of an edited page (Tab and Shift+Tab cycle through its controls) for an
     // event about to reach `receiver`; true when the event was consumed.
@@ -84,6 +88,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // What the view does when the document changes.
@@ -97,7 +102,11 @@ private:
     void switchPage();
     void createPage(int pageId);
     void destroyPage();
-    void applyTreeWidth();
+    // Gives the tree pane its width once the view has a size; `settled`: the size is the one
+    // the view is shown at, nothing more to wait for.
+    void applyTreeWidth(bool settled);
+    // Widens the tree pane to that width when it is narrower.
+    void fitTreeWidth();
     void togglePaneFocus();
     QString caption(int pageId) const;
 
@@ -115,6 +124,7 @@ private:
     // Tree width still to be applied once the view has its size.
     int pendingTreeWidth_ = DefaultTreeWidth;
     bool treeWidthPending_ = true;
+    bool treeWidthApplied_ = false;
     // Set while the view rebuilds the tree itself.
     bool rebuilding_ = false;
 };

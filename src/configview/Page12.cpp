@@ -66,8 +66,8 @@ Page12::Page12(const ConverterConfig& record, const LanguageManager& language, Q
     fillList(InRange(listField, listIndex) ? static_cast<int>(listIndex) : -1);
     followSwitches();
 
-    connect(ui_->ctl1014, &QAbstractButton::clicked, this, &Page12::followSwitches);
-    connect(ui_->ctl1055, &QAbstractButton::clicked, this, &Page12::followSwitches);
+    connect(ui_->ctl1014, &QAbstractButton::toggled, this, &Page12::followSwitches);
+    connect(ui_->ctl1055, &QAbstractButton::toggled, this, &Page12::followSwitches);
 }
 
 Page12::~Page12() = default;

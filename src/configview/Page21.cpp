@@ -20,7 +20,7 @@ Page21::Page21(const ConverterConfig& record, const LanguageManager& language, Q
     showEdits();
     for (const Pair& pair : pairs_) {
         pair.toggle->setChecked(switchOn(pair.on.edit));
-        connect(pair.toggle, &QAbstractButton::clicked, this, &Page21::followSwitches);
+        connect(pair.toggle, &QAbstractButton::toggled, this, &Page21::followSwitches);
     }
     followSwitches();
 }

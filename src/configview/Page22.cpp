@@ -19,13 +19,13 @@ Page22::Page22(const ConverterConfig& record, const LanguageManager& language, Q
     ui_->ctl1013->setChecked(switchOn(ui_->ctl1022));
     followSwitches();
 
-    connect(ui_->ctl1010, &QAbstractButton::clicked, this, &Page22::mainSwitchClicked);
-    connect(ui_->ctl1013, &QAbstractButton::clicked, this, &Page22::followSwitches);
+    connect(ui_->ctl1010, &QAbstractButton::toggled, this, &Page22::mainSwitchToggled);
+    connect(ui_->ctl1013, &QAbstractButton::toggled, this, &Page22::followSwitches);
 }
 
 Page22::~Page22() = default;
 
-void Page22::mainSwitchClicked() {
+void Page22::mainSwitchToggled() {
     if (!ui_->ctl1010->isChecked()) {
         ui_->ctl1013->setChecked(false);
     }

@@ -21,7 +21,7 @@ public:
     bool collect() override;
 
 private:
-    void mainSwitchClicked();
+    void mainSwitchToggled();
     void followSwitches();
 
     std::unique_ptr<Ui::Page22> ui_;

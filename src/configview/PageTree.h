@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <span>
 
 namespace vandrel {
 
@@ -14,11 +15,20 @@ class PageTree : public QTreeWidget {
 public:
     using Gate = std::function<bool()>;
 
+    // An item's caption and its depth (0: top level).
+    struct Caption {
+        QString text;
+        int depth = 0;
+    };
+
     explicit PageTree(QWidget* parent = nullptr);
 
     void setGate(Gate gate);
     // True while a key press is being handled, so that the view can delay what follows.
     bool changingByKeyboard() const { return byKeyboard_; }
+    // The width the tree needs to show each of `captions` whole with its image, in its font and
+    // style, a vertical scroll bar included.
+    int fittingWidth(std::span<const Caption> captions) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

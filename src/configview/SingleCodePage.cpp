@@ -30,7 +30,7 @@ SingleCodePage::SingleCodePage(int pageId, const ConverterConfig& record,
     showEdits();
     toggle_->setChecked(switchOn(edit_));
     followSwitch();
-    connect(toggle_, &QAbstractButton::clicked, this, &SingleCodePage::followSwitch);
+    connect(toggle_, &QAbstractButton::toggled, this, &SingleCodePage::followSwitch);
 }
 
 void SingleCodePage::followSwitch() {

@@ -1,14 +1,15 @@
 #include "language/LanguageManager.h"
 
 #include "config/FileHelpers.h"
+#include "language/DesktopOpener.h"
 #include "language/LanguageFolders.h"
 #include "language/TextIds.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringDecoder>
+#include <QWidget>
 
 #include <algorithm>
 #include <string>
@@ -73,6 +74,10 @@ void LanguageManager::setMessageHandler(MessageHandler handler) {
 
 void LanguageManager::setHelpOpener(HelpOpener opener) {
     helpOpener_ = std::move(opener);
+}
+
+void LanguageManager::setHelpViewer(HelpViewer viewer) {
+    helpViewer_ = std::move(viewer);
 }
 
 QString LanguageManager::IndexFilePath() const {
@@ -291,9 +296,9 @@ std::optional<MessageRequest> LanguageManager::Message(int textNumber, int title
     return request(title, args.empty() ? text : FormatText(text, args, MessageChars), style);
 }
 
-void LanguageManager::ShowHelp(QWidget* /*owner*/) const {
+QUrl LanguageManager::HelpUrl() const {
     if (helpFile_.isEmpty()) {
-        return;
+        return QUrl();
     }
     QUrl url = QUrl::fromLocalFile(QFileInfo(helpFile_).absoluteFilePath());
     const qsizetype n = helpFile_.size();
@@ -303,11 +308,26 @@ void LanguageManager::ShowHelp(QWidget* /*owner*/) const {
             url.setFragment(QStringLiteral("index"));
         }
     }
-    if (helpOpener_) {
-        helpOpener_(url);
-    } else {
-        QDesktopServices::openUrl(url);
+    return url;
+}
+
+void LanguageManager::ShowHelp(QWidget* owner) const {
+    const QUrl url = HelpUrl();
+    if (url.isEmpty()) {
+        return;
     }
+    const HelpViewer own = helpViewer_;
+    if (helpOpener_) {
+        if (!helpOpener_(url) && own) {
+            own(url);
+        }
+        return;
+    }
+    DesktopOpener::Open(url, owner, [url, own](bool opened) {
+        if (!opened && own) {
+            own(url);
+        }
+    });
 }
 
 } // namespace vandrel

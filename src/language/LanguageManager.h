@@ -37,7 +37,10 @@ public:
     // Dynamic property that keeps the translation number of a widget (0: not translated).
     static constexpr char TextIdProperty[] = "vandrelTextId";
 
+    // Opens the help with a desktop viewer; false when there is none.
     using HelpOpener = std::function<bool(const QUrl&)>;
+    // Shows the help in the program's own viewer.
+    using HelpViewer = std::function<void(const QUrl&)>;
 
     LanguageManager();
     virtual ~LanguageManager();
@@ -51,6 +54,8 @@ public:
     void setMessageHandler(MessageHandler handler);
     // Replaces opening the help with the desktop's viewer (null restores it).
     void setHelpOpener(HelpOpener opener);
+    // Where the help goes when no desktop viewer takes it (null: nowhere).
+    void setHelpViewer(HelpViewer viewer);
 
     // Full path of the LANG.INI in use: the current directory's, else the first of the language
     // folders that has one; empty when there is none.
@@ -98,6 +103,8 @@ public:
     // buttons, check boxes, group boxes; not child windows) by the texts with those numbers.
     void TranslateWindow(QWidget* window) const;
     // Sets the texts of `window` and its children again from their kept numbers.
+    // Both also name the controls for assistive technology (AccessibleNames), so the names
+    // follow the texts.
     void RetranslateWindow(QWidget* window) const;
     // Replaces the menu labels (numbers) by their "menus" texts; in drop-downs the first
     // backslash of a text starts the shortcut column. A translated menu has lost its numbers:
@@ -105,9 +112,14 @@ public:
     void TranslateMenuBar(QMenuBar* menuBar) const;
     void TranslateMenu(QMenu* menu) const;
 
-    // Opens the language's help file with the desktop's viewer: at its index when a contents
-    // file (the name ending in "cnt" instead of its three-letter extension) exists, else at
-    // its start. Nothing when the language has no help file.
+    // The language's help file: at its index (the anchor "index") when a contents file (the
+    // name ending in "cnt" instead of its three-letter extension) exists, else at its start.
+    // Empty when the language has no help file.
+    QUrl HelpUrl() const;
+    // Opens HelpUrl with the desktop's viewer for its type; when there is none, or it fails,
+    // the help viewer shows it. Nothing when the language has no help file. A failure of the
+    // desktop's viewer can be known only after this returns; it is not reported once `owner`
+    // is gone.
     void ShowHelp(QWidget* owner) const;
 
 private:
@@ -119,6 +131,7 @@ private:
     std::optional<QStringList> languageFolders_;
     MessageHandler messageHandler_;
     HelpOpener helpOpener_;
+    HelpViewer helpViewer_;
 
     bool failed_ = false;
     QString languageFile_;

@@ -246,6 +246,12 @@ constexpr int AboutText = 6001;
 // Texts of this program's own additions
 constexpr int MonitorProtocolTrace = 7000; // check box: show every frame in the monitor log
 constexpr int AboutNote = 7001;            // the further line of the About dialog
+constexpr int HelpWindowTitle = 7002;      // the program's own help viewer
+// Names read by assistive technology for controls that have no label of their own
+constexpr int MonitorOutputName = 7003;
+constexpr int MonitorCommandName = 7004;
+constexpr int FindTextName = 7005;
+constexpr int PageTreeName = 7006;
 
 // How device operations ended, as the window tells it
 constexpr int ReadProgressFormat = 7100;       // s: the packet being read, 1 to 5
@@ -536,6 +542,11 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, AboutText, ""},
     {Section::Strings, MonitorProtocolTrace, ""},
     {Section::Strings, AboutNote, ""},
+    {Section::Strings, HelpWindowTitle, ""},
+    {Section::Strings, MonitorOutputName, ""},
+    {Section::Strings, MonitorCommandName, ""},
+    {Section::Strings, FindTextName, ""},
+    {Section::Strings, PageTreeName, ""},
 
     {Section::Menus, menu::File, ""},
     {Section::Menus, menu::Settings, ""},

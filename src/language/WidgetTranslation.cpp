@@ -1,6 +1,8 @@
 // Translation of widget trees and menus by the numbers they carry as texts.
 #include "language/LanguageManager.h"
 
+#include "language/AccessibleNames.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -95,6 +97,7 @@ void LanguageManager::TranslateWindow(QWidget* window) const {
             setWidgetText(w, Text(number, ControlTextChars));
         }
     });
+    AccessibleNames::Apply(window, *this);
 }
 
 void LanguageManager::RetranslateWindow(QWidget* window) const {
@@ -111,6 +114,7 @@ void LanguageManager::RetranslateWindow(QWidget* window) const {
             setWidgetText(w, Text(number, ControlTextChars));
         }
     });
+    AccessibleNames::Apply(window, *this);
 }
 
 void LanguageManager::TranslateMenuBar(QMenuBar* menuBar) const {

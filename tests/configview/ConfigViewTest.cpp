@@ -458,17 +458,26 @@ TEST_F(ConfigViewTest, SplitterWidths) {
     auto* splitter = view->findChild<QSplitter*>();
     ASSERT_NE(splitter, nullptr);
     const int total = splitter->width() - splitter->handleWidth();
-    for (const WidthCase& c : {WidthCase{0, 240}, WidthCase{300, 300}, WidthCase{-1, total / 2},
-                               WidthCase{10, 64}, WidthCase{5000, total - 64}}) {
+    // Narrower than the page names need: as wide as they need.
+    const int names = view->fittingTreeWidth();
+    ASSERT_GT(names, 64);
+    ASSERT_LT(names, 240);
+    for (const WidthCase& c :
+         {WidthCase{0, 240}, WidthCase{300, 300}, WidthCase{-1, total / 2}, WidthCase{10, names},
+          WidthCase{names - 1, names}, WidthCase{5000, total - 64}}) {
         view->SetSplitterPosition(c.requested);
         EXPECT_EQ(view->SplitterPosition(), c.expected) << c.requested;
     }
     // The tree keeps its width when the view grows or shrinks.
-    view->SetSplitterPosition(200);
+    view->SetSplitterPosition(250);
     view->resize(1200, 700);
-    EXPECT_EQ(view->SplitterPosition(), 200);
+    EXPECT_EQ(view->SplitterPosition(), 250);
     view->resize(700, 500);
-    EXPECT_EQ(view->SplitterPosition(), 200);
+    EXPECT_EQ(view->SplitterPosition(), 250);
+    // A pane the user drags narrower than the names stays so.
+    splitter->setSizes({100, total - 100});
+    view->resize(800, 500);
+    EXPECT_EQ(view->SplitterPosition(), 100);
 }
 
 TEST_F(ConfigViewTest, HalfWidthIsTakenOnceTheViewHasItsSize) {

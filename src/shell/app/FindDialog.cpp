@@ -50,6 +50,8 @@ void FindDialog::retranslate() {
     cancel_->setText(language_.Text(text::ButtonCancel));
     matchCase_->setText(language_.Text(text::FindMatchCase));
     wholeWord_->setText(language_.Text(text::FindWholeWord));
+    // The search text has no label of its own.
+    edit_->setAccessibleName(language_.Text(text::FindTextName));
 }
 
 } // namespace vandrel

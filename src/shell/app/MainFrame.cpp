@@ -79,6 +79,7 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
     buildMenus();
     buildToolBar();
     status_ = std::make_unique<StatusPanes>(statusBar());
+    status_->fitTexts(language_);
     buildTabs();
 
     gateway_ = new DeviceGateway(
@@ -101,6 +102,7 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
         updateCommandStates();
     });
     connect(monitor_, &SystemMonitorPane::logContextMenuRequested, this, &MainFrame::showLogMenu);
+    language_.setHelpViewer([this](const QUrl& url) { showOwnHelp(url); });
     qApp->installEventFilter(this);
     idle_ = new IdleUpdater([this] { refresh(); }, this);
     refresh();
@@ -108,6 +110,7 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
 
 MainFrame::~MainFrame() {
     qApp->removeEventFilter(this);
+    language_.setHelpViewer(nullptr);
     // The gateway goes first: nothing from the converter reaches parts that are going away.
     delete gateway_;
     gateway_ = nullptr;

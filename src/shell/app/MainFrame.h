@@ -15,6 +15,7 @@
 class QAction;
 class QMenu;
 class QTabWidget;
+class QUrl;
 
 namespace vandrel {
 
@@ -30,6 +31,7 @@ class LanguageManager;
 class LinkSettings;
 class SerialChannel;
 class TimerService;
+class HelpWindow;
 class SystemMonitorPane;
 class Prompter;
 class StatusPanes;
@@ -97,6 +99,8 @@ public:
     const DeviceGateway& gateway() const { return *gateway_; }
     DeviceGateway& gateway() { return *gateway_; }
     FindDialog* findDialog() const;
+    // The program's own help viewer, once the help went there.
+    HelpWindow* helpWindow() const;
     int logFilterIndex() const { return logFilterIndex_; }
     const DocumentCommands& documents() const { return *documents_; }
     const FlashCommands& flash() const { return *flash_; }
@@ -134,6 +138,8 @@ private:
     void onSaveLog();
     void onLogCommand(int id);
     void showLogMenu(const QPoint& globalPos);
+    // The help in the program's own viewer, for a desktop without one.
+    void showOwnHelp(const QUrl& url);
 
     void rememberPlacement();
 
@@ -167,6 +173,7 @@ private:
     int logFilterIndex_ = 1;
 
     QPointer<FindDialog> find_;
+    QPointer<HelpWindow> help_;
     QString findText_;
     bool findMatchCase_ = false;
     bool findWholeWord_ = false;

@@ -12,6 +12,8 @@
 #include "shell/app/FindDialog.h"
 #include "shell/app/HeaderBar.h"
 #include "shell/app/MainFrame.h"
+#include "shell/app/StatusPanes.h"
+#include "shell/ui/HelpWindow.h"
 #include "shell/ui/Prompter.h"
 #include "shell/ui/SystemMonitorPane.h"
 #include "shell/ui/UiResources.h"
@@ -100,12 +102,27 @@ void MainFrame::applyLanguage() {
     }
     monitor_->retranslate();
     view_->RetranslateView();
+    status_->fitTexts(language);
+    if (help_) {
+        help_->retranslate(language.HelpUrl());
+    }
     if (find_) {
         find_->retranslate();
     }
     gateway_->retranslate();
     refresh();
     header_->updateLogo();
+}
+
+void MainFrame::showOwnHelp(const QUrl& url) {
+    if (!help_) {
+        help_ = new HelpWindow(language_, this);
+    }
+    help_->showHelp(url);
+}
+
+HelpWindow* MainFrame::helpWindow() const {
+    return help_;
 }
 
 void MainFrame::onMonitorTab() {

@@ -1,5 +1,6 @@
 #include "shell/app/ProgramRun.h"
 
+#include "language/AccessibleNames.h"
 #include "language/LanguageManager.h"
 #include "link/QtTimerService.h"
 #include "link/SerialChannel.h"
@@ -96,6 +97,9 @@ void placeWindow(MainFrame& window, const WindowSettings& settings) {
 } // namespace
 
 int runProgram(LanguageManager& language, Prompter& prompter, const RunOptions& options) {
+    // Before any form exists: an assistive technology that is already listening asks for each
+    // control as it is made.
+    AccessibleNames::Install();
     LinkSettings linkSettings;
     WindowSettings windowSettings;
     linkSettings.load();

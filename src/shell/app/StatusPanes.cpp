@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace vandrel {
 
 int linkStatusTextId(const StatusInputs& inputs) {
@@ -18,6 +20,34 @@ int linkStatusTextId(const StatusInputs& inputs) {
 int monitorStatusTextId(const StatusInputs& inputs) {
     return inputs.monitoringOn ? text::StatusMonitorOn : text::StatusMonitorOff;
 }
+
+std::span<const int> paneTextIds(int pane) {
+    static constexpr int link[] = {text::StatusLinkReady, text::StatusLinkNoAnswer,
+                                   text::StatusLinkClosed};
+    static constexpr int monitor[] = {text::StatusMonitorOn, text::StatusMonitorOff};
+    if (pane == 1) {
+        return link;
+    }
+    return pane == 2 ? std::span<const int>(monitor) : std::span<const int>();
+}
+
+namespace {
+
+// The width `label` needs to show `text` whole, as QLabel measures it (its indent beside a
+// frame, margins and frame included): asked of a label made like it.
+int widthFor(const QLabel* label, const QString& text) {
+    QLabel probe;
+    probe.setFrameStyle(label->frameStyle());
+    probe.setLineWidth(label->lineWidth());
+    probe.setFont(label->font());
+    probe.setMargin(label->margin());
+    probe.setIndent(label->indent());
+    probe.setContentsMargins(label->contentsMargins());
+    probe.setText(text);
+    return probe.sizeHint().width();
+}
+
+} // namespace
 
 StatusPanes::StatusPanes(QStatusBar* bar) {
     bar->setSizeGripEnabled(true);
@@ -33,6 +63,17 @@ StatusPanes::StatusPanes(QStatusBar* bar) {
         panes_[i]->setFrameShadow(QFrame::Sunken);
         panes_[i]->setFixedWidth(kPaneWidth);
         bar->addPermanentWidget(panes_[i]);
+    }
+}
+
+void StatusPanes::fitTexts(const LanguageManager& language) {
+    for (int pane = 1; pane <= 2; ++pane) {
+        QLabel* label = panes_[static_cast<std::size_t>(pane)];
+        int width = kPaneWidth;
+        for (const int id : paneTextIds(pane)) {
+            width = std::max(width, widthFor(label, language.Text(id)));
+        }
+        label->setFixedWidth(width);
     }
 }
 

@@ -56,7 +56,8 @@ SystemMonitorPane::SystemMonitorPane(const LanguageManager& languages, QWidget* 
     connect(ui_->ctl1000, &QLineEdit::textEdited, this, [this] { history_.resetWalk(); });
     for (const MaskBox& box : kMaskBoxes) {
         auto* check = findChild<QCheckBox*>(QLatin1String(box.objectName));
-        connect(check, &QCheckBox::clicked, this, &SystemMonitorPane::maskBoxClicked);
+        // However the box changes (a click, a key, assistive technology), the converter hears.
+        connect(check, &QCheckBox::toggled, this, &SystemMonitorPane::maskBoxToggled);
     }
     connect(ui_->ctl1040, &QCheckBox::toggled, this, &SystemMonitorPane::protocolTraceWanted);
     connect(ui_->ctl1021, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -126,7 +127,7 @@ void SystemMonitorPane::sendMask() {
     emit commandLineWanted(maskCommand());
 }
 
-void SystemMonitorPane::maskBoxClicked() {
+void SystemMonitorPane::maskBoxToggled() {
     if (monitoringOn_) {
         sendMask();
     }

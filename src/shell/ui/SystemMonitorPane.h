@@ -80,7 +80,7 @@ private:
     void stop();
     void send();
     void sendMask();
-    void maskBoxClicked();
+    void maskBoxToggled();
     void updateEnabling();
     void setTooltips();
 
