@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace vandrel {
@@ -248,10 +249,10 @@ bool LanguageManager::ButtonText(int button, QString& text) const {
 }
 
 bool LanguageManager::Tooltip(int command, QString& text, int maxChars) const {
-    // Toolbar commands New, Open, Save and Help, in the order of their tooltip numbers.
-    static constexpr int commands[] = {0xE100, 0xE101, 0xE103, 0xE142};
+    // Toolbar commands New, Open, Save, Help and Compare, in the order of their tooltip numbers.
+    static constexpr int commands[] = {0xE100, 0xE101, 0xE103, 0xE142, 0x8041};
     text.clear();
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(commands)); ++i) {
         if (commands[i] == command) {
             const bool ok = lookup("tooltips", QString::number(text::tip::New + i), text);
             text = CutText(text, maxChars);

@@ -274,6 +274,28 @@ constexpr int ReasonPasswordCancelled = 7125;
 constexpr int ReadStoppedFormat = 7130;  // s: why
 constexpr int WriteStoppedFormat = 7131; // s: why
 
+// Review before writing, comparison and backups
+constexpr int SideConverter = 7400;       // the converter's present configuration
+constexpr int SideToWrite = 7401;         // what a write would put on the converter
+constexpr int SideDocument = 7402;        // the configuration in the window
+constexpr int SideBackupFormat = 7403;    // s: when the backup was saved
+constexpr int BackupFailedFormat = 7404;  // s: folder, s: why
+constexpr int NoBackupsFormat = 7405;     // s: folder
+constexpr int RestoreTitle = 7406;
+constexpr int RestoreText = 7407;
+constexpr int RestoreColumnSaved = 7408;
+constexpr int RestoreColumnFirmware = 7409;
+constexpr int RestoreColumnDiffering = 7410;
+constexpr int RestoreButton = 7411;
+constexpr int FirmwareUnknown = 7412;
+constexpr int BackupDamaged = 7413;
+constexpr int BackupSavedFormat = 7414;   // s: the backup file
+constexpr int NothingWritten = 7415;
+constexpr int SourceCompareTitle = 7416;
+constexpr int SourceCompareText = 7417;
+constexpr int BackupUnreadableFormat = 7418; // s: file, s: why
+constexpr int RestoreListName = 7419;
+
 // Labels of the menu descriptions, keys of the "menus" section.
 namespace menu {
 constexpr int File = 1;
@@ -284,12 +306,16 @@ constexpr int FileNew = 100;
 constexpr int FileOpen = 101;
 constexpr int FileSave = 102;
 constexpr int FileClose = 104;
+constexpr int FileCompare = 105;
+constexpr int RestoreBackup = 106;
 constexpr int RecentFiles = 109; // the empty recent-file list
 constexpr int FileExit = 110;
 constexpr int Port = 200;
 constexpr int AccessPassword = 201;
 constexpr int Language = 202;
 constexpr int ReadBackAfterWrite = 203;
+constexpr int ReviewBeforeWrite = 204;
+constexpr int BackupBeforeWrite = 205;
 constexpr int DeviceReset = 300;
 constexpr int FlashLoad = 301;
 constexpr int FlashDownload = 302;
@@ -310,6 +336,7 @@ constexpr int New = 100;
 constexpr int Open = 101;
 constexpr int Save = 102;
 constexpr int Help = 103;
+constexpr int Compare = 104;
 } // namespace tip
 
 enum class Section { Strings, Menus, Tooltips };
@@ -382,6 +409,26 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, ReasonPasswordCancelled, ""},
     {Section::Strings, ReadStoppedFormat, "s"},
     {Section::Strings, WriteStoppedFormat, "s"},
+    {Section::Strings, SideConverter, ""},
+    {Section::Strings, SideToWrite, ""},
+    {Section::Strings, SideDocument, ""},
+    {Section::Strings, SideBackupFormat, "s"},
+    {Section::Strings, BackupFailedFormat, "ss"},
+    {Section::Strings, NoBackupsFormat, "s"},
+    {Section::Strings, RestoreTitle, ""},
+    {Section::Strings, RestoreText, ""},
+    {Section::Strings, RestoreColumnSaved, ""},
+    {Section::Strings, RestoreColumnFirmware, ""},
+    {Section::Strings, RestoreColumnDiffering, ""},
+    {Section::Strings, RestoreButton, ""},
+    {Section::Strings, FirmwareUnknown, ""},
+    {Section::Strings, BackupDamaged, ""},
+    {Section::Strings, BackupSavedFormat, "s"},
+    {Section::Strings, NothingWritten, ""},
+    {Section::Strings, SourceCompareTitle, ""},
+    {Section::Strings, SourceCompareText, ""},
+    {Section::Strings, BackupUnreadableFormat, "ss"},
+    {Section::Strings, RestoreListName, ""},
     {Section::Strings, FirmwareFileInvalid, ""},
     {Section::Strings, FlashLoadConfirmFormat, "s"},
     {Section::Strings, FlashLoadTitle, ""},
@@ -556,12 +603,16 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Menus, menu::FileOpen, ""},
     {Section::Menus, menu::FileSave, ""},
     {Section::Menus, menu::FileClose, ""},
+    {Section::Menus, menu::FileCompare, ""},
+    {Section::Menus, menu::RestoreBackup, ""},
     {Section::Menus, menu::RecentFiles, ""},
     {Section::Menus, menu::FileExit, ""},
     {Section::Menus, menu::Port, ""},
     {Section::Menus, menu::AccessPassword, ""},
     {Section::Menus, menu::Language, ""},
     {Section::Menus, menu::ReadBackAfterWrite, ""},
+    {Section::Menus, menu::ReviewBeforeWrite, ""},
+    {Section::Menus, menu::BackupBeforeWrite, ""},
     {Section::Menus, menu::DeviceReset, ""},
     {Section::Menus, menu::FlashLoad, ""},
     {Section::Menus, menu::FlashDownload, ""},
@@ -579,6 +630,7 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Tooltips, tip::Open, ""},
     {Section::Tooltips, tip::Save, ""},
     {Section::Tooltips, tip::Help, ""},
+    {Section::Tooltips, tip::Compare, ""},
 };
 
 } // namespace vandrel::text

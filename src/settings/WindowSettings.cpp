@@ -20,6 +20,9 @@ const QString kMaximized = QStringLiteral("init maximized");
 const QString kSplitterPos = QStringLiteral("splitter pos");
 const QString kLogLines = QStringLiteral("log lines");
 const QString kReadBack = QStringLiteral("read back after write");
+const QString kReview = QStringLiteral("review before write");
+const QString kBackup = QStringLiteral("backup before write");
+const QString kBackupFolder = QStringLiteral("backup folder");
 
 constexpr quint32 kMinusOne = 0xFFFFFFFF;
 
@@ -80,6 +83,12 @@ bool WindowSettings::load() {
                           kMinLogLines, kMaxLogLines);
     readBackAfterWrite =
         RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath, kReadBack, 1) != 0;
+    reviewBeforeWrite =
+        RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath, kReview, 1) != 0;
+    backupBeforeWrite =
+        RegistryStore::readDword(RegistryRoot::LocalMachine, kSettingsKeyPath, kBackup, 1) != 0;
+    backupFolder = RegistryStore::readString(RegistryRoot::LocalMachine, kSettingsKeyPath,
+                                             kBackupFolder, 4096, QString());
     return true;
 }
 
@@ -95,6 +104,9 @@ bool WindowSettings::save() const {
     writeDword(kSplitterPos, static_cast<quint32>(splitterPos));
     writeDword(kLogLines, logLines);
     writeDword(kReadBack, readBackAfterWrite ? 1 : 0);
+    writeDword(kReview, reviewBeforeWrite ? 1 : 0);
+    writeDword(kBackup, backupBeforeWrite ? 1 : 0);
+    writeString(kBackupFolder, backupFolder);
     return true;
 }
 

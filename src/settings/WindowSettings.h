@@ -35,8 +35,9 @@ public:
 
     // Reads the three folders (an empty one becomes the working folder), the rectangle from "x",
     // "y", "cx", "cy" (any negative or overflowing value gives kDefaultRect), "init maximized",
-    // "splitter pos", "log lines" (kept within kMinLogLines..kMaxLogLines) and "read back after
-    // write" (on unless 0). Always true.
+    // "splitter pos", "log lines" (kept within kMinLogLines..kMaxLogLines), "read back after
+    // write", "review before write", "backup before write" (each on unless 0) and "backup
+    // folder" (empty: the user's data folder). Always true.
     bool load();
     // Writes the same values in the same order; the store is created by the first save. Always
     // true.
@@ -55,6 +56,12 @@ public:
     quint32 logLines = kDefaultLogLines;
     // A write to the converter reads the configuration back and compares.
     bool readBackAfterWrite = true;
+    // A write from the window first shows what it changes on the converter.
+    bool reviewBeforeWrite = true;
+    // A write from the window first saves the converter's configuration as a backup.
+    bool backupBeforeWrite = true;
+    // Where the backups go; empty for the user's data folder.
+    QString backupFolder;
 };
 
 } // namespace vandrel

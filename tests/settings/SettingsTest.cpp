@@ -178,25 +178,59 @@ TEST_F(WindowSettingsTest, FreshStoreGivesDefaults) {
     EXPECT_TRUE(window.readBackAfterWrite) << "a write is checked unless the user says no";
 }
 
-TEST_F(WindowSettingsTest, ReadBackAfterWriteIsStoredAndAnyOtherValueMeansOn) {
+// The write's safety switches: each is on unless the store says 0, and each is stored apart.
+TEST_F(WindowSettingsTest, WriteSwitchesAreStoredAndAnyOtherValueMeansOn) {
+    const std::pair<const char*, bool WindowSettings::*> switches[] = {
+        {"read back after write", &WindowSettings::readBackAfterWrite},
+        {"review before write", &WindowSettings::reviewBeforeWrite},
+        {"backup before write", &WindowSettings::backupBeforeWrite},
+    };
     const std::pair<QVariant, bool> cases[] = {
         {QStringLiteral("0"), false}, {QStringLiteral("1"), true}, {QStringLiteral("7"), true},
         {QStringLiteral("no"), true}, // unreadable: the default
     };
-    for (const auto& [stored, expected] : cases) {
-        SCOPED_TRACE(stored.toString().toStdString());
-        setRaw(kMachine, keyOf("read back after write"), stored);
+    for (const auto& [name, member] : switches) {
+        SCOPED_TRACE(name);
+        {
+            WindowSettings fresh;
+            fresh.load();
+            EXPECT_TRUE(fresh.*member) << "on until the user says no";
+        }
+        for (const auto& [stored, expected] : cases) {
+            SCOPED_TRACE(stored.toString().toStdString());
+            setRaw(kMachine, keyOf(name), stored);
+            WindowSettings window;
+            window.load();
+            EXPECT_EQ(window.*member, expected);
+            for (const auto& [other, otherMember] : switches) {
+                if (otherMember != member) {
+                    EXPECT_TRUE(window.*otherMember) << other << " follows its own value";
+                }
+            }
+        }
+        setRaw(kMachine, keyOf(name), QStringLiteral("1"));
         WindowSettings window;
         window.load();
-        EXPECT_EQ(window.readBackAfterWrite, expected);
+        window.*member = false;
+        ASSERT_TRUE(window.save());
+        EXPECT_EQ(raw(kMachine, keyOf(name)).toUInt(), 0u);
+        WindowSettings again;
+        again.load();
+        EXPECT_FALSE(again.*member);
+        again.*member = true;
+        again.save();
     }
+}
+
+TEST_F(WindowSettingsTest, TheBackupFolderIsStoredAsGiven) {
     WindowSettings window;
-    window.readBackAfterWrite = false;
+    window.load();
+    EXPECT_TRUE(window.backupFolder.isEmpty()) << "empty: the user's data folder";
+    window.backupFolder = QStringLiteral("/srv/field kit/backups");
     ASSERT_TRUE(window.save());
-    EXPECT_EQ(raw(kMachine, keyOf("read back after write")).toUInt(), 0u);
     WindowSettings again;
     again.load();
-    EXPECT_FALSE(again.readBackAfterWrite);
+    EXPECT_EQ(again.backupFolder, QStringLiteral("/srv/field kit/backups"));
 }
 
 TEST_F(WindowSettingsTest, LogLinesAreKeptWithinTheirRangeAndStored) {

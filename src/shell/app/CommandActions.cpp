@@ -33,11 +33,15 @@ QList<CommandSpec> commandSpecs() {
         {cmd::FileOpen, m::FileOpen, {K(Qt::CTRL | Qt::Key_O)}},
         {cmd::FileSave, m::FileSave, {K(Qt::CTRL | Qt::Key_S)}},
         {cmd::FileClose, m::FileClose, {}},
+        {cmd::FileCompare, m::FileCompare, {}},
+        {cmd::RestoreBackup, m::RestoreBackup, {}},
         {cmd::AppExit, m::FileExit, {}},
         {cmd::Port, m::Port, {}},
         {cmd::AccessPassword, m::AccessPassword, {}},
         {cmd::Language, m::Language, {}},
         {cmd::ReadBackAfterWrite, m::ReadBackAfterWrite, {}, true},
+        {cmd::ReviewBeforeWrite, m::ReviewBeforeWrite, {}, true},
+        {cmd::BackupBeforeWrite, m::BackupBeforeWrite, {}, true},
         {cmd::DeviceReset, m::DeviceReset, {}},
         {cmd::FlashLoad, m::FlashLoad, {}},
         {cmd::FlashDownload, m::FlashDownload, {}},
@@ -112,7 +116,7 @@ void CommandActions::apply(const CommandStates& states, bool busy) {
     const std::map<int, bool> fromTable = {
         {cmd::FileSave, states.save},     {cmd::FileClose, states.close},
         {cmd::EditCopy, states.copy},     {cmd::EditFind, states.find},
-        {cmd::FindNext, states.findNext},
+        {cmd::FindNext, states.findNext}, {cmd::FileCompare, states.compare},
     };
     for (const auto& [id, action] : actions_) {
         const auto it = fromTable.find(id);

@@ -35,5 +35,9 @@ inline constexpr int Language = 0x802F;
 inline constexpr int FlashDownload = 0x8030;
 inline constexpr int FlashLoad = 0x8031;
 inline constexpr int ReadBackAfterWrite = 0x8040;
+inline constexpr int FileCompare = 0x8041;
+inline constexpr int RestoreBackup = 0x8042;
+inline constexpr int ReviewBeforeWrite = 0x8043;
+inline constexpr int BackupBeforeWrite = 0x8044;
 
 } // namespace vandrel::cmd

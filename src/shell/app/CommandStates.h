@@ -14,6 +14,7 @@ struct CommandInputs {
 struct CommandStates {
     bool save = false; // also Save As and Close
     bool close = false;
+    bool compare = false; // a document to compare
     bool copy = false;
     bool find = false; // also Find next
     bool findNext = false;

@@ -112,9 +112,35 @@ const std::string& DeviceGateway::accessPassword() const {
 // --- What the window starts.
 
 bool DeviceGateway::readConfiguration() {
+    snapshotTaker_ = nullptr;
     const bool sent = session_.requestConfigRead();
     updateBusy();
     return sent;
+}
+
+bool DeviceGateway::readForComparison(
+    std::function<void(std::optional<ConverterSnapshot>)> taken) {
+    snapshotTaker_ = std::move(taken);
+    const bool sent = session_.requestConfigRead();
+    if (!sent) {
+        snapshotTaker_ = nullptr;
+    }
+    updateBusy();
+    return sent;
+}
+
+ConverterSnapshot DeviceGateway::snapshotOf(const OperationResult& result) {
+    ConverterSnapshot snapshot;
+    if (result.config) {
+        std::copy(result.config->begin(), result.config->end(), snapshot.record.bytes.begin());
+    }
+    if (result.systemInfo) {
+        DeviceInfo& info = snapshot.info.emplace();
+        SetVersionText(info.firmwareVersion, result.systemInfo->firmwareVersion);
+        SetVersionText(info.loaderVersion, result.systemInfo->loaderVersion);
+        info.systemInfoNumber = result.systemInfo->partition;
+    }
+    return snapshot;
 }
 
 bool DeviceGateway::writeConfiguration(const ConverterConfig& record) {
@@ -414,17 +440,9 @@ void DeviceGateway::onEnded(const OperationResult& result) {
     }
     switch (result.kind) {
     case OperationKind::ConfigRead:
-        if (result.config) {
-            ConverterConfig record;
-            std::copy(result.config->begin(), result.config->end(), record.bytes.begin());
-            std::optional<DeviceInfo> info;
-            if (result.systemInfo) {
-                info.emplace();
-                SetVersionText(info->firmwareVersion, result.systemInfo->firmwareVersion);
-                SetVersionText(info->loaderVersion, result.systemInfo->loaderVersion);
-                info->systemInfoNumber = result.systemInfo->partition;
-            }
-            emit configurationRead(record, info);
+        if (result.config && !snapshotTaker_) {
+            const ConverterSnapshot snapshot = snapshotOf(result);
+            emit configurationRead(snapshot.record, snapshot.info);
         }
         break;
     case OperationKind::FlashLoading:
@@ -447,9 +465,13 @@ void DeviceGateway::onEnded(const OperationResult& result) {
         pane_->setMonitoring(false); // the converter does not answer: nothing is monitored
         monitoringWanted_ = false;
     }
+    // A read for a comparison that got the configuration goes on without the device
+    // information: the one who asked says what it lacks.
+    const bool snapshotTaken =
+        result.kind == OperationKind::ConfigRead && snapshotTaker_ && result.config;
     if (result.outcome == Outcome::GaveUp && changePassword_) {
         changePassword_->passwordRefused(ChangePasswordDialog::kNoAnswer, QString());
-    } else {
+    } else if (!snapshotTaken) {
         tell(result);
     }
     if (session_.operation() == OperationKind::None) {
@@ -457,6 +479,16 @@ void DeviceGateway::onEnded(const OperationResult& result) {
         restartAwaited_ = false;
     }
     updateBusy();
+    if (result.kind == OperationKind::ConfigRead && snapshotTaker_) {
+        // Last: the taker may start the next operation or open a dialog.
+        auto taker = std::move(snapshotTaker_);
+        snapshotTaker_ = nullptr;
+        if (result.config) {
+            taker(snapshotOf(result));
+        } else {
+            taker(std::nullopt);
+        }
+    }
 }
 
 void DeviceGateway::monitorEnded(const OperationResult& result) {

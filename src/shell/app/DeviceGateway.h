@@ -37,6 +37,12 @@ class WaitDialog;
 // dialog, the change-password dialog and the password question, and it tells the user how each
 // operation ended, in a box modal to the window. The window's parts say what the user wants
 // (the monitor pane's and the change-password dialog's signals) and never call the session.
+// The converter's configuration as a read found it, with its device information when that came.
+struct ConverterSnapshot {
+    ConverterConfig record;
+    std::optional<DeviceInfo> info;
+};
+
 class DeviceGateway : public QObject, public SessionHost {
     Q_OBJECT
 public:
@@ -66,6 +72,10 @@ public:
 
     // --- What the window starts. False when nothing went out (no link).
     bool readConfiguration();
+    // Reads the converter's configuration for a comparison, a review or a backup, leaving the
+    // document alone. `taken` gets the configuration once the read has ended, or nothing when it
+    // failed (the failure is told as for every read). False, and no call, when nothing went out.
+    bool readForComparison(std::function<void(std::optional<ConverterSnapshot>)> taken);
     // Writes `record` (its access password stamped), resets the converter, and (when the
     // setting says so) reads the configuration back and compares.
     bool writeConfiguration(const ConverterConfig& record);
@@ -131,6 +141,7 @@ private:
     // `packet`: the configuration packet outstanding when the report was posted.
     void onProgress(SessionProgress code, int value, int packet);
     void onEnded(const OperationResult& result);
+    static ConverterSnapshot snapshotOf(const OperationResult& result);
     void onLinkState(bool open);
     void onPasswordFinished(int result);
     void tell(const OperationResult& result);
@@ -160,6 +171,8 @@ private:
     QWidget* window_;
     QPointer<SystemMonitorPane> pane_;
     std::function<QString(std::size_t)> nameField_;
+    // The taker of the read under way when it is no read for the document.
+    std::function<void(std::optional<ConverterSnapshot>)> snapshotTaker_;
 
     bool busy_ = false;
     int resultsQueued_ = 0;

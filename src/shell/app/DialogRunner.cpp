@@ -10,9 +10,11 @@
 namespace vandrel {
 
 SourceChoice DialogRunner::chooseSource(SourceMode mode) const {
-    SourceChoiceDialog dialog(mode == SourceMode::Open ? SourceChoiceDialog::Mode::Open
-                                                       : SourceChoiceDialog::Mode::Save,
-                              language_, owner_);
+    const SourceChoiceDialog::Mode shown = mode == SourceMode::Open ? SourceChoiceDialog::Mode::Open
+                                           : mode == SourceMode::Save
+                                               ? SourceChoiceDialog::Mode::Save
+                                               : SourceChoiceDialog::Mode::Compare;
+    SourceChoiceDialog dialog(shown, language_, owner_);
     switch (prompter_.runDialog(dialog)) {
     case SourceChoiceDialog::Converter:
         return SourceChoice::Converter;

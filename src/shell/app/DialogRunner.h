@@ -12,7 +12,7 @@ namespace vandrel {
 class LanguageManager;
 class Prompter;
 
-enum class SourceMode { Open, Save };
+enum class SourceMode { Open, Save, Compare };
 enum class SourceChoice { Converter = 10, File = 11, Cancel = 2 };
 
 // Runs the shell's dialogs through the prompter and answers what the user chose.

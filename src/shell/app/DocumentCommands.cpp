@@ -12,6 +12,7 @@
 #include "shell/app/DeviceGateway.h"
 #include "shell/app/DialogRunner.h"
 #include "shell/app/FileDialogMemory.h"
+#include "shell/app/WriteFlow.h"
 #include "shell/ui/Prompter.h"
 
 #include <QApplication>
@@ -72,7 +73,7 @@ void DocumentCommands::onFileSave() {
     switch (dialogs_.chooseSource(SourceMode::Save)) {
     case SourceChoice::Converter: {
         // The document stays as it is: writing to the converter is no save.
-        gateway_.writeConfiguration(document_.record());
+        writes_.write(document_.record());
         return;
     }
     case SourceChoice::File:

@@ -15,18 +15,19 @@ class LanguageManager;
 class Prompter;
 class RecentFileList;
 class WindowSettings;
+class WriteFlow;
 
 // The File commands around the configuration document: New, Open (converter or file), Save
-// (converter or file), save to the current file, Close, the recent files, dropped files and a
+// (converter, reviewed and backed up as the settings say, or file), save to the current file, Close, the recent files, dropped files and a
 // file named on the command line. The window title follows the document by itself.
 class DocumentCommands {
 public:
     // `saveEnabled` says whether Save is enabled in the command-state table.
     DocumentCommands(ConfigDocument& document, ConfigView& view, DeviceGateway& gateway,
-                     DialogRunner& dialogs, Prompter& prompter, const LanguageManager& language,
-                     WindowSettings& windowSettings, RecentFileList& recent,
-                     std::function<bool()> saveEnabled)
-        : document_(document), view_(view), gateway_(gateway), dialogs_(dialogs),
+                     WriteFlow& writes, DialogRunner& dialogs, Prompter& prompter,
+                     const LanguageManager& language, WindowSettings& windowSettings,
+                     RecentFileList& recent, std::function<bool()> saveEnabled)
+        : document_(document), view_(view), gateway_(gateway), writes_(writes), dialogs_(dialogs),
           prompter_(prompter), language_(language), windowSettings_(windowSettings),
           recent_(recent), saveEnabled_(std::move(saveEnabled)) {}
 
@@ -55,6 +56,7 @@ private:
     ConfigDocument& document_;
     ConfigView& view_;
     DeviceGateway& gateway_;
+    WriteFlow& writes_;
     DialogRunner& dialogs_;
     Prompter& prompter_;
     const LanguageManager& language_;

@@ -1,5 +1,6 @@
 #include "shell/app/MainFrame.h"
 
+#include "configview/ConfigComparison.h"
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
 #include "language/LanguageManager.h"
@@ -19,6 +20,7 @@
 #include "shell/app/IdleUpdater.h"
 #include "shell/app/MenuDescription.h"
 #include "shell/app/StatusPanes.h"
+#include "shell/app/WriteFlow.h"
 #include "shell/ui/Prompter.h"
 #include "shell/ui/SystemMonitorPane.h"
 #include "shell/ui/UiResources.h"
@@ -49,7 +51,8 @@ namespace {
 constexpr int kRecentDisplayLength = 64;
 constexpr int kRecentEntries = 6;
 
-constexpr int kToolbarCommands[] = {cmd::FileNew, cmd::FileOpen, cmd::FileSave, 0, cmd::HelpIndex};
+constexpr int kToolbarCommands[] = {cmd::FileNew,     cmd::FileOpen, cmd::FileSave,
+                                     cmd::FileCompare, 0,             cmd::HelpIndex};
 
 bool isRecentFile(int id) {
     return id >= cmd::FileRecentFirst && id <= cmd::FileRecentLast;
@@ -86,8 +89,14 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
         session_, channel_, timers_, language_, prompter_, [this] { return openLink(); }, this);
     gateway_->attachMonitorPane(monitor_);
     gateway_->setReadBackAfterWrite(windowSettings_.readBackAfterWrite);
-    documents_ = std::make_unique<DocumentCommands>(*document_, *view_, *gateway_, *dialogRunner_,
-                                                    prompter_, language_, windowSettings_, recent_,
+    gateway_->setFieldNamer(
+        [this](std::size_t offset) { return FieldAtOffsetLabel(offset, language_); });
+    writeFlow_ = new WriteFlow(*gateway_, language_, prompter_, windowSettings_, this);
+    compare_ = new CompareCommand(*document_, *view_, *gateway_, *dialogRunner_, prompter_,
+                                  language_, windowSettings_, this);
+    documents_ = std::make_unique<DocumentCommands>(*document_, *view_, *gateway_, *writeFlow_,
+                                                    *dialogRunner_, prompter_, language_,
+                                                    windowSettings_, recent_,
                                                     [this] { return states_.save; });
     flash_ = new FlashCommands(language_, windowSettings_, prompter_, *gateway_, this);
     connectCommands();
@@ -137,6 +146,15 @@ void MainFrame::connectGateway() {
             [this](const QString& note) { statusBar()->showMessage(note); });
     connect(gateway_, &DeviceGateway::saveLogWanted, this, [this] { command(cmd::SaveLog); });
     connect(gateway_, &DeviceGateway::stateChanged, this, [this] { refresh(); });
+    // A row of a comparison or review: its page in front, its control focused.
+    const auto showControl = [this](int pageId, const QString& control) {
+        command(cmd::ConfigTabToFront);
+        view_->showControl(pageId, control);
+    };
+    connect(writeFlow_, &WriteFlow::controlWanted, this, showControl);
+    connect(compare_, &CompareCommand::controlWanted, this, showControl);
+    connect(writeFlow_, &WriteFlow::statusNote, this,
+            [this](const QString& note) { statusBar()->showMessage(note); });
 }
 
 QString MainFrame::portName() const {
@@ -187,6 +205,18 @@ void MainFrame::connectCommands() {
                  commands_->action(cmd::ReadBackAfterWrite)->isChecked();
              gateway_->setReadBackAfterWrite(windowSettings_.readBackAfterWrite);
          }},
+        {cmd::ReviewBeforeWrite,
+         [this] {
+             windowSettings_.reviewBeforeWrite =
+                 commands_->action(cmd::ReviewBeforeWrite)->isChecked();
+         }},
+        {cmd::BackupBeforeWrite,
+         [this] {
+             windowSettings_.backupBeforeWrite =
+                 commands_->action(cmd::BackupBeforeWrite)->isChecked();
+         }},
+        {cmd::FileCompare, [this] { compare_->run(); }},
+        {cmd::RestoreBackup, [this] { writeFlow_->restoreBackup(); }},
         {cmd::Language, [this] { onLanguage(); }},
         {cmd::DeviceReset, [this] { gateway_->resetConverter(); }},
         {cmd::FlashLoad, [this] { flash_->onFlashLoad(); }},
@@ -354,6 +384,8 @@ void MainFrame::updateCommandStates() {
     states_ = computeCommandStates(inputs);
     commands_->apply(states_, gateway_ != nullptr && gateway_->busy());
     commands_->action(cmd::ReadBackAfterWrite)->setChecked(windowSettings_.readBackAfterWrite);
+    commands_->action(cmd::ReviewBeforeWrite)->setChecked(windowSettings_.reviewBeforeWrite);
+    commands_->action(cmd::BackupBeforeWrite)->setChecked(windowSettings_.backupBeforeWrite);
 }
 
 void MainFrame::refreshStatus() {

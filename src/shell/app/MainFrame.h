@@ -27,6 +27,8 @@ class DialogRunner;
 class IdleUpdater;
 class FindDialog;
 class HeaderBar;
+class CompareCommand;
+class WriteFlow;
 class LanguageManager;
 class LinkSettings;
 class SerialChannel;
@@ -104,6 +106,8 @@ public:
     int logFilterIndex() const { return logFilterIndex_; }
     const DocumentCommands& documents() const { return *documents_; }
     const FlashCommands& flash() const { return *flash_; }
+    const WriteFlow& writeFlow() const { return *writeFlow_; }
+    const CompareCommand& compareCommand() const { return *compare_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -167,6 +171,8 @@ private:
     DeviceGateway* gateway_ = nullptr;
     std::unique_ptr<DocumentCommands> documents_;
     FlashCommands* flash_ = nullptr;
+    WriteFlow* writeFlow_ = nullptr;
+    CompareCommand* compare_ = nullptr;
 
     CommandStates states_;
     bool monitorTabShown_ = false;

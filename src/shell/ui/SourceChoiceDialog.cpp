@@ -12,10 +12,15 @@ SourceChoiceDialog::SourceChoiceDialog(Mode mode, const LanguageManager& languag
     : ShellDialog(languages, parent), ui_(std::make_unique<Ui::SourceChoiceDialogForm>()) {
     ui_->setupUi(this);
     ui_->ctl1036->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
-    const bool open = mode == Mode::Open;
+    const int title = mode == Mode::Open   ? text::SourceOpenTitle
+                      : mode == Mode::Save ? text::SourceSaveTitle
+                                           : text::SourceCompareTitle;
+    const int question = mode == Mode::Open   ? text::SourceOpenText
+                         : mode == Mode::Save ? text::SourceSaveText
+                                              : text::SourceCompareText;
     // The numbers are put in place first so that translation remembers them.
-    setWindowTitle(QString::number(open ? text::SourceOpenTitle : text::SourceSaveTitle));
-    ui_->ctl1003->setText(QString::number(open ? text::SourceOpenText : text::SourceSaveText));
+    setWindowTitle(QString::number(title));
+    ui_->ctl1003->setText(QString::number(question));
     translateTexts();
     connect(ui_->ctl1, &QPushButton::clicked, this, [this] { done(Converter); });
     connect(ui_->ctl1018, &QPushButton::clicked, this, [this] { done(File); });

@@ -14,7 +14,7 @@ namespace vandrel {
 class SourceChoiceDialog : public ShellDialog {
     Q_OBJECT
 public:
-    enum class Mode { Open, Save };
+    enum class Mode { Open, Save, Compare };
     // Results of the dialog.
     static constexpr int Converter = 10;
     static constexpr int File = 11;

@@ -100,6 +100,8 @@ protected:
         core->linkSettings.portName =
             QString::fromStdString(stableLink() ? converter->linkPath() : converter->devicePath());
         core->windowSettings.load();
+        // Backups of the converter's configuration stay with the test.
+        core->windowSettings.backupFolder = QString::fromStdString(files.file("backups"));
         vandrel::routeMessages(core->language, prompter);
         ASSERT_TRUE(core->language.Load(1));
     }

@@ -90,10 +90,15 @@ protected:
         }));
     }
 
-    // File > Save, the converter, until the converter runs its new configuration.
+    // File > Save, the converter, Write in the review, until the converter runs its new
+    // configuration.
     void writeToConverter(MainFrame& frame) {
         const int waits = watch.count("vandrel::WaitDialog");
         prompter.dialogSteps.push_back(press("ctl1"));
+        prompter.dialogSteps.push_back([](QDialog& review) {
+            review.accept();
+            return review.result();
+        });
         frame.command(cmd::FileSave);
         ASSERT_TRUE(waitFor([&] {
             return watch.count("vandrel::WaitDialog") == waits + 1 &&

@@ -77,6 +77,9 @@ TEST_F(ResultBoxes, AWriteEndsWithOneMessageThatSaysHowItsReadBackWent) {
          text::WriteUncheckedFormat, 4},
         {"no read-back asked", false, {}, text::WriteDone, 0},
     };
+    // The write alone: no read of the converter before it.
+    core->windowSettings.reviewBeforeWrite = false;
+    core->windowSettings.backupBeforeWrite = false;
     MainFrame& frame = openWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
