@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
+#include <string>
 
 namespace vandrel {
 namespace {
@@ -72,8 +74,16 @@ int write(const Invocation& call, Console& console) {
         console.error(QStringLiteral("Nothing was written to the converter."));
         return exit_status::Usage;
     }
+    std::optional<std::string> backupFolder;
+    if (call.has("backup")) {
+        const QString folder = call.values.value(QStringLiteral("backup"));
+        if (folder.isEmpty()) {
+            return usage(console, QStringLiteral("--backup needs a folder."), call.command);
+        }
+        backupFolder = localPath(folder);
+    }
     stampAccessPassword(file->record, call.options.password.toStdString());
-    WriteCommand command(file->record, call.has("verify"));
+    WriteCommand command(file->record, call.has("verify"), std::move(backupFolder));
     return onDevice(call, console, command);
 }
 

@@ -5,8 +5,12 @@
 namespace vandrel {
 namespace {
 
-constexpr std::array<CommandOption, 2> kWriteOptions{{
+constexpr std::array<CommandOption, 3> kWriteOptions{{
     {"verify", nullptr, "Read the configuration back after the restart and compare it."},
+    {"backup", "DIR",
+     "First save the configuration the converter holds as a backup in DIR (made if missing; "
+     "the newest 100 backups are kept) and print its path; nothing is written unless the "
+     "backup is saved."},
     {"set", "NAME=VALUE",
      "Change a field on the way to the converter, as 'config set' does; repeatable, and more "
      "NAME=VALUE arguments may follow."},
@@ -39,13 +43,18 @@ constexpr std::array kCommands{
                 1,
                 1,
                 {}},
-    CommandSpec{"write", "FILE [--verify] [--set NAME=VALUE...]",
+    CommandSpec{"write", "FILE [--verify] [--backup DIR] [--set NAME=VALUE...]",
                 "Write a configuration file to the converter.",
                 "Loads a configuration file, changes the fields given with --set by the rules of\n"
                 "'config set' (the file itself stays unchanged), stamps the access password into\n"
                 "the record, writes it to the converter, then resets the converter and waits\n"
                 "until its application code runs again. A value the rules refuse ends with\n"
-                "status 2 before the converter is touched.",
+                "status 2 before the converter is touched.\n"
+                "With --backup, the converter's configuration and system information are read\n"
+                "first, as 'read' does, and saved in DIR as DATE_TIME_FIRMWARE.dat (local time);\n"
+                "stdout shows 'backup: PATH'. Backups beyond the newest 100 are removed; other\n"
+                "files in DIR never are. A backup that cannot be saved ends with status 5 and\n"
+                "a read that fails with its own status, both before anything is written.",
                 1, kAnyNumber, kWriteOptions},
     CommandSpec{"reset",
                 "",

@@ -3,6 +3,7 @@
 #include "cli/DeviceCommand.h"
 #include "config/ConverterConfig.h"
 
+#include <optional>
 #include <string>
 
 namespace vandrel {
@@ -21,16 +22,25 @@ private:
 };
 
 // write: a configuration file to the converter, then a reset and the wait for the application
-// code; with `verify`, the configuration is read back and compared.
+// code; with `verify`, the configuration is read back and compared. With a backup folder, the
+// configuration the converter holds is read and saved there first, and nothing is written
+// unless that backup is on disk.
 class WriteCommand final : public DeviceCommand {
 public:
-    WriteCommand(const ConverterConfig& record, bool verify) : record_(record), verify_(verify) {}
+    WriteCommand(const ConverterConfig& record, bool verify,
+                 std::optional<std::string> backupFolder = std::nullopt)
+        : record_(record), verify_(verify), backupFolder_(std::move(backupFolder)) {}
     void begin(CliDevice& device) override;
     bool onEnded(CliDevice& device, const OperationResult& result) override;
 
 private:
+    // Saves the configuration read; false (and the command finished) when it could not be.
+    bool saveBackup(CliDevice& device, const OperationResult& result);
+
     ConverterConfig record_;
     bool verify_;
+    std::optional<std::string> backupFolder_;
+    bool backedUp_ = false;
 };
 
 } // namespace vandrel
