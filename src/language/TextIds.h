@@ -274,6 +274,27 @@ constexpr int ReasonPasswordCancelled = 7125;
 constexpr int ReadStoppedFormat = 7130;  // s: why
 constexpr int WriteStoppedFormat = 7131; // s: why
 
+// Comparing two configurations, and the marks of changed values on the pages
+constexpr int CompareTitle = 7400;             // the comparison's window title
+constexpr int ReviewTitle = 7401;              // the same before a write
+constexpr int CompareIdentical = 7402;         // nothing differs
+constexpr int CompareDifferencesFormat = 7403; // s: the number of differences
+constexpr int ReviewDifferencesFormat = 7404;  // s: the number of differences
+constexpr int ReviewIdentical = 7405;          // nothing differs, before a write
+constexpr int ReviewWrite = 7406;              // button
+constexpr int ReviewWriteAnyway = 7407;        // button, when nothing differs
+constexpr int CompareClose = 7408;             // button
+constexpr int CompareSettingColumn = 7409;     // heading of the column of labels
+constexpr int CompareNotOnAPage = 7410;        // group of the values no page shows
+constexpr int ValueOn = 7411;                  // a check box that is checked
+constexpr int ValueOff = 7412;                 // a check box that is not
+constexpr int ValueEmpty = 7413;               // an empty text or code
+constexpr int ValueNone = 7414;                // a list or radio group with nothing chosen
+constexpr int ValueHidden = 7415;              // the access password
+constexpr int CompareRowsName = 7416;          // name of the list of differences
+constexpr int ChangedMarkFormat = 7417;        // s: the value as opened, read or last saved
+constexpr int PageChangedMark = 7418;          // a page of the tree that holds changes
+
 // Labels of the menu descriptions, keys of the "menus" section.
 namespace menu {
 constexpr int File = 1;
@@ -382,6 +403,25 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, ReasonPasswordCancelled, ""},
     {Section::Strings, ReadStoppedFormat, "s"},
     {Section::Strings, WriteStoppedFormat, "s"},
+    {Section::Strings, CompareTitle, ""},
+    {Section::Strings, ReviewTitle, ""},
+    {Section::Strings, CompareIdentical, ""},
+    {Section::Strings, CompareDifferencesFormat, "s"},
+    {Section::Strings, ReviewDifferencesFormat, "s"},
+    {Section::Strings, ReviewIdentical, ""},
+    {Section::Strings, ReviewWrite, ""},
+    {Section::Strings, ReviewWriteAnyway, ""},
+    {Section::Strings, CompareClose, ""},
+    {Section::Strings, CompareSettingColumn, ""},
+    {Section::Strings, CompareNotOnAPage, ""},
+    {Section::Strings, ValueOn, ""},
+    {Section::Strings, ValueOff, ""},
+    {Section::Strings, ValueEmpty, ""},
+    {Section::Strings, ValueNone, ""},
+    {Section::Strings, ValueHidden, ""},
+    {Section::Strings, CompareRowsName, ""},
+    {Section::Strings, ChangedMarkFormat, "s"},
+    {Section::Strings, PageChangedMark, ""},
     {Section::Strings, FirmwareFileInvalid, ""},
     {Section::Strings, FlashLoadConfirmFormat, "s"},
     {Section::Strings, FlashLoadTitle, ""},
