@@ -100,10 +100,12 @@ void CompareView::setSideCaptions(const QString& leftCaption, const QString& rig
 
 void CompareView::fillTexts() {
     const bool review = purpose_ == Purpose::Review;
-    const bool identical = comparison_.identical();
-    if (identical) {
-        ui_->ctlSummary->setText(
-            language_.Text(review ? text::ReviewIdentical : text::CompareIdentical));
+    // A write changes nothing when the records are equal, whatever the versions say.
+    const bool writesNothing = comparison_.recordFields.empty();
+    if (review && writesNothing) {
+        ui_->ctlSummary->setText(language_.Text(text::ReviewIdentical));
+    } else if (!review && comparison_.identical()) {
+        ui_->ctlSummary->setText(language_.Text(text::CompareIdentical));
     } else {
         const FormatArg count[] = {
             QString::number(comparison_.onPages.size() + comparison_.apart.size())};
@@ -111,8 +113,9 @@ void CompareView::fillTexts() {
             language_.Text(review ? text::ReviewDifferencesFormat : text::CompareDifferencesFormat),
             count));
     }
-    ui_->ctlWrite->setText(language_.Text(identical ? text::ReviewWriteAnyway : text::ReviewWrite,
-                                          LanguageManager::ControlTextChars));
+    ui_->ctlWrite->setText(
+        language_.Text(writesNothing ? text::ReviewWriteAnyway : text::ReviewWrite,
+                       LanguageManager::ControlTextChars));
     ui_->ctlRows->setHeaderLabels(
         {language_.Text(text::CompareSettingColumn, LanguageManager::ControlTextChars),
          leftCaption_, rightCaption_});

@@ -20,9 +20,10 @@ class LanguageManager;
 // What differs between two configurations, grouped by the pages that show it, with the values
 // of each side in a column headed by its caption. Opened window-modal with open(); it reports
 // through `finished`. To compare, it closes with Close (rejected). To review a write, Write
-// accepts and Cancel, the default, rejects; when nothing differs the accepting button reads
-// "Write anyway". A double click or Enter on a value of a page asks for that control and
-// closes the view rejected: nothing is written then.
+// accepts and Cancel, the default, rejects; when the write would change nothing (the records are
+// equal, though the versions may differ) the accepting button reads "Write anyway". A double click
+// or Enter on a value of a page asks for that control and closes the view rejected: nothing is
+// written then.
 class CompareView : public QDialog {
     Q_OBJECT
 public:

@@ -151,7 +151,7 @@ TEST_F(CompareViewTest, ReviewWritesOnlyWhenAskedAndCancelIsTheDefault) {
         if (identical) {
             EXPECT_EQ(summary(*view), text(text::ReviewIdentical));
         } else {
-            EXPECT_TRUE(summary(*view).startsWith(QStringLiteral("Writing changes")));
+            EXPECT_TRUE(summary(*view).startsWith(QStringLiteral("Writing changes the settings")));
         }
 
         QSignalSpy finished(view.get(), &QDialog::finished);
@@ -175,6 +175,18 @@ TEST_F(CompareViewTest, ReviewWritesOnlyWhenAskedAndCancelIsTheDefault) {
         ASSERT_EQ(finished.size(), 2);
         EXPECT_EQ(finished[1][0].toInt(), QDialog::Accepted);
     }
+}
+
+TEST_F(CompareViewTest, AWriteThatChangesNoValueIsSaidSoEvenWhenTheVersionsDiffer) {
+    DeviceInfo older;
+    SetVersionText(older.firmwareVersion, "V2.14");
+    const auto view =
+        make(side(Defaults(), older), side(Defaults(), DeviceInfo{}), CompareView::Purpose::Review);
+    EXPECT_EQ(summary(*view), text(text::ReviewIdentical));
+    EXPECT_EQ(button(*view, "ctlWrite")->text(), text(text::ReviewWriteAnyway));
+    EXPECT_FALSE(rowsOf(*view)->isHidden());
+    EXPECT_EQ(shown(*view),
+              (std::vector<std::string>{"Versions", "  Firmware version | V2.14 | unknown"}));
 }
 
 TEST_F(CompareViewTest, ChoosingARowAsksForItsControlAndClosesWithoutWriting) {
