@@ -337,6 +337,17 @@ TEST_F(CompareViewTest, Screenshots) {
                                  .arg(lang == 1 ? QStringLiteral("en") : QStringLiteral("de"))));
         same.reject();
     }
+    // Many differences: the view takes the room the screen has and scrolls.
+    ASSERT_TRUE(language.Switch(1));
+    ConverterConfig ones;
+    ones.bytes.fill(0xFF);
+    CompareView many(CompareConfigurations(side(Defaults()), side(ones), language),
+                     QStringLiteral("This configuration"), QStringLiteral("Converter"),
+                     CompareView::Purpose::Compare, language, nullptr);
+    many.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&many));
+    EXPECT_TRUE(many.grab().save(QStringLiteral(VANDREL_SCREENSHOT_DIR "/compare-en-many.png")));
+    many.reject();
 }
 
 } // namespace
