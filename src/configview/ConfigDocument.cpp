@@ -34,6 +34,7 @@ void ConfigDocument::startOver(const ConverterConfig& contents, const DeviceInfo
     setState(source, path, modified);
     emit opened();
     emit deviceInfoChanged();
+    emit savedRecordChanged();
 }
 
 void ConfigDocument::newDocument() {
@@ -63,6 +64,7 @@ int ConfigDocument::write(const QString& path) {
     if (code == kConfigWritten) {
         saved_ = record_;
         setState(Source::File, path, false);
+        emit savedRecordChanged();
     }
     return code;
 }
@@ -92,6 +94,7 @@ void ConfigDocument::takeRead(const ConverterConfig& received) {
     const bool overFile = !filePath_.isEmpty();
     setState(overFile ? Source::ConverterOverFile : Source::Converter, filePath_, true);
     emit recordReplaced();
+    emit savedRecordChanged();
 }
 
 void ConfigDocument::takeDeviceInfo(const DeviceInfo& info) {

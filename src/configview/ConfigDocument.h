@@ -84,6 +84,8 @@ signals:
     void stateChanged();
     // The device information changed.
     void deviceInfoChanged();
+    // savedRecord() changed: the document was opened, read or saved.
+    void savedRecordChanged();
 
 private:
     void setState(Source source, const QString& path, bool modified);

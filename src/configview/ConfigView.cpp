@@ -1,8 +1,10 @@
 #include "configview/ConfigView.h"
 
 #include "config/ConfigFile.h"
+#include "configview/ChangeMarks.h"
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigPage.h"
+#include "configview/FieldPresentation.h"
 #include "configview/PageFactory.h"
 #include "configview/PageTable.h"
 #include "configview/PageTree.h"
@@ -10,6 +12,8 @@
 #include "language/LanguageManager.h"
 #include "language/TextIds.h"
 
+#include <QAbstractButton>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -59,8 +63,10 @@ QList<QWidget*> tabStops(QWidget* page) {
 } // namespace
 
 ConfigView::ConfigView(ConfigDocument& document, const LanguageManager& language)
-    : document_(document), language_(language), keyboardTimer_(MakeQtViewTimer()) {
+    : document_(document), language_(language), keyboardTimer_(MakeQtViewTimer()),
+      marks_(std::make_unique<ChangeMarks>(language)) {
     keyboardTimer_->setExpiry([this] { switchPage(); });
+    connect(marks_.get(), &ChangeMarks::pageMarkChanged, this, &ConfigView::updateTreeMarks);
 }
 
 ConfigView::~ConfigView() {
@@ -124,6 +130,7 @@ bool ConfigView::CreateView(QWidget* parent, int treeWidth) {
     connect(&document_, &ConfigDocument::recordReplaced, this, &ConfigView::recordReplaced);
     connect(&document_, &ConfigDocument::closed, this, &ConfigView::documentClosed);
     connect(&document_, &ConfigDocument::deviceInfoChanged, this, &ConfigView::deviceInfoChanged);
+    connect(&document_, &ConfigDocument::savedRecordChanged, this, &ConfigView::savedRecordChanged);
     currentPage_ = PageId::Blank;
     createPage(PageId::Blank);
     if (!document_.isEmpty()) {
@@ -265,9 +272,12 @@ void ConfigView::createPage(int pageId) {
         pageArea_->setWidget(page_.get());
     }
     currentPage_ = pageId;
+    marks_->follow(IsEditingPage(pageId) ? page_.get() : nullptr, pageId, document_.savedRecord());
+    updateTreeMarks();
 }
 
 void ConfigView::destroyPage() {
+    marks_->follow(nullptr, PageId::Blank, document_.savedRecord());
     if (page_ != nullptr) {
         if (pageArea_->widget() == page_.get()) {
             pageArea_->takeWidget();
@@ -415,6 +425,120 @@ void ConfigView::RetranslateView() {
     if (page_ != nullptr) {
         page_->retranslate();
     }
+    // The marks say the values in words of the language.
+    marks_->compareWith(document_.savedRecord());
+    updateTreeMarks();
+}
+
+void ConfigView::savedRecordChanged() {
+    marks_->compareWith(document_.savedRecord());
+    updateTreeMarks();
+}
+
+void ConfigView::updateTreeMarks() {
+    if (tree_ == nullptr || tree_->topLevelItemCount() == 0) {
+        return;
+    }
+    std::map<int, bool> changed;
+    for (const PageRow& row : kPageTable) {
+        if (!IsEditingPage(row.pageId)) {
+            continue;
+        }
+        // The page being edited by what its controls show now, the others by the record.
+        const bool shown = row.pageId == currentPage_ && page_ != nullptr;
+        const bool holds = shown ? marks_->anyMarked()
+                                 : PageShowsDifference(row.pageId, document_.record(),
+                                                       document_.savedRecord(), language_);
+        changed[row.pageId] = holds;
+        // The group shows it too; the root would only repeat the title's modified mark.
+        if (row.parentId != PageId::Root) {
+            changed[row.parentId] = changed[row.parentId] || holds;
+        }
+    }
+    const QString description = language_.Text(text::PageChangedMark);
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+        const auto found = changed.find((*it)->data(0, PageIdRole).toInt());
+        PageTree::SetChanged(*it, found != changed.end() && found->second, description);
+    }
+}
+
+QTreeWidgetItem* ConfigView::itemOf(int pageId) const {
+    if (tree_ == nullptr) {
+        return nullptr;
+    }
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+        if ((*it)->data(0, PageIdRole).toInt() == pageId) {
+            return *it;
+        }
+    }
+    return nullptr;
+}
+
+bool ConfigView::showControl(int pageId, const QString& control) {
+    QTreeWidgetItem* target = itemOf(pageId);
+    if (document_.isEmpty() || target == nullptr) {
+        return false;
+    }
+    keyboardTimer_->stop();
+    if (tree_->currentItem() != target) {
+        tree_->setCurrentItem(target);
+        if (tree_->currentItem() != target) {
+            return false; // the page being edited refused to be left
+        }
+    } else if (currentPage_ != pageId || page_ == nullptr) {
+        switchPage(); // a keyboard move had not built the page yet
+    }
+    tree_->scrollToItem(target);
+    QWidget* shown =
+        page_ == nullptr || control.isEmpty() ? nullptr : page_->findChild<QWidget*>(control);
+    if (shown == nullptr) {
+        return true;
+    }
+    pageArea_->ensureWidgetVisible(shown);
+    if (QWidget* focus = focusTarget(pageId, shown)) {
+        focus->setFocus(Qt::OtherFocusReason);
+    }
+    return true;
+}
+
+QWidget* ConfigView::focusTarget(int pageId, QWidget* control) const {
+    const auto enabledRadio = [control](bool checkedOnly) -> QWidget* {
+        for (auto* radio : control->findChildren<QAbstractButton*>()) {
+            if (radio->isEnabled() && (!checkedOnly || radio->isChecked())) {
+                return radio;
+            }
+        }
+        return nullptr;
+    };
+    if (qobject_cast<QGroupBox*>(control) != nullptr) {
+        QWidget* radio = enabledRadio(true);
+        return radio != nullptr ? radio : enabledRadio(false);
+    }
+    if (control->focusPolicy() == Qt::NoFocus) {
+        return nullptr; // a value shown as a label
+    }
+    if (control->isEnabled()) {
+        return control;
+    }
+    // A field switched off: its switch, the innermost one that can be used.
+    const FieldPresentation* row = FindPresentation(pageId, control->objectName().toStdString());
+    if (row == nullptr) {
+        return nullptr;
+    }
+    const FieldSwitch& fieldSwitch = PresentedField(*row).rules.fieldSwitch;
+    QWidget* found = nullptr;
+    for (const FieldPresentation* other : PresentationsOf(pageId)) {
+        if (other->kind == ControlKind::Edit ||
+            PresentedField(*other).offset != fieldSwitch.offset ||
+            (other->mask & fieldSwitch.mask) == 0) {
+            continue;
+        }
+        QWidget* candidate = PresentedControl(*other, page_.get());
+        if (candidate != nullptr && candidate->isEnabled()) {
+            found = candidate;
+        }
+    }
+    return found;
 }
 
 bool ConfigView::FilterMessage(QObject* receiver, QEvent* event) {

@@ -13,6 +13,7 @@ class QTreeWidgetItem;
 
 namespace vandrel {
 
+class ChangeMarks;
 class ConfigDocument;
 class ConfigPage;
 class LanguageManager;
@@ -71,11 +72,18 @@ public:
     // Next and previous pane (F6, Shift+F6): moves the focus between the tree and the page.
     void NextPane();
     void PreviousPane();
+    // Shows the page `pageId` (collecting the page being edited first) and gives the control
+    // named `control` the focus, scrolled into view: the checked radio of a radio group, the
+    // switch of a field that is switched off. False when there is no such page or the page
+    // being edited refused to be left.
+    bool showControl(int pageId, const QString& control);
 
     ConfigDocument& document() const { return document_; }
     int currentPage() const { return currentPage_; }
     ConfigPage* page() const { return page_.get(); }
     PageTree* tree() const { return tree_; }
+    // The marks of the changed values on the page being edited.
+    const ChangeMarks& changeMarks() const { return *marks_; }
 
     // Replaces the timer that delays building a page after a keyboard move.
     void setKeyboardTimer(std::unique_ptr<ViewTimer> timer);
@@ -109,10 +117,17 @@ private:
     void fitTreeWidth();
     void togglePaneFocus();
     QString caption(int pageId) const;
+    QTreeWidgetItem* itemOf(int pageId) const;
+    // Where the focus goes to show `control` of `pageId`; nullptr when nothing there takes it.
+    QWidget* focusTarget(int pageId, QWidget* control) const;
+    // Marks the pages (and their groups) that show values other than the saved configuration.
+    void updateTreeMarks();
+    void savedRecordChanged();
 
     ConfigDocument& document_;
     const LanguageManager& language_;
     std::unique_ptr<ViewTimer> keyboardTimer_;
+    std::unique_ptr<ChangeMarks> marks_;
 
     QLabel* title_ = nullptr;
     QSplitter* splitter_ = nullptr;

@@ -26,9 +26,16 @@ public:
     void setGate(Gate gate);
     // True while a key press is being handled, so that the view can delay what follows.
     bool changingByKeyboard() const { return byKeyboard_; }
-    // The width the tree needs to show each of `captions` whole with its image, in its font and
-    // style, a vertical scroll bar included.
+    // The width the tree needs to show each of `captions` whole with its image and a change
+    // mark, in its font and style, a vertical scroll bar included.
     int fittingWidth(std::span<const Caption> captions) const;
+
+    // Marks an item whose page holds changes (a dot behind its caption), with `description` for
+    // assistive technology; or takes the mark away.
+    static void SetChanged(QTreeWidgetItem* item, bool changed, const QString& description);
+    static bool IsChanged(const QTreeWidgetItem* item);
+    // Room the mark takes behind a caption.
+    static constexpr int MarkRoom = 16;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

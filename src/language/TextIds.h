@@ -275,26 +275,46 @@ constexpr int ReadStoppedFormat = 7130;  // s: why
 constexpr int WriteStoppedFormat = 7131; // s: why
 
 // Review before writing, comparison and backups
-constexpr int SideConverter = 7400;       // the converter's present configuration
-constexpr int SideToWrite = 7401;         // what a write would put on the converter
-constexpr int SideDocument = 7402;        // the configuration in the window
-constexpr int SideBackupFormat = 7403;    // s: when the backup was saved
-constexpr int BackupFailedFormat = 7404;  // s: folder, s: why
-constexpr int NoBackupsFormat = 7405;     // s: folder
-constexpr int RestoreTitle = 7406;
-constexpr int RestoreText = 7407;
-constexpr int RestoreColumnSaved = 7408;
-constexpr int RestoreColumnFirmware = 7409;
-constexpr int RestoreColumnDiffering = 7410;
-constexpr int RestoreButton = 7411;
-constexpr int FirmwareUnknown = 7412;
-constexpr int BackupDamaged = 7413;
-constexpr int BackupSavedFormat = 7414;   // s: the backup file
-constexpr int NothingWritten = 7415;
-constexpr int SourceCompareTitle = 7416;
-constexpr int SourceCompareText = 7417;
-constexpr int BackupUnreadableFormat = 7418; // s: file, s: why
-constexpr int RestoreListName = 7419;
+constexpr int SideConverter = 7450;       // the converter's present configuration
+constexpr int SideToWrite = 7451;         // what a write would put on the converter
+constexpr int SideDocument = 7452;        // the configuration in the window
+constexpr int SideBackupFormat = 7453;    // s: when the backup was saved
+constexpr int BackupFailedFormat = 7454;  // s: folder, s: why
+constexpr int NoBackupsFormat = 7455;     // s: folder
+constexpr int RestoreTitle = 7456;
+constexpr int RestoreText = 7457;
+constexpr int RestoreColumnSaved = 7458;
+constexpr int RestoreColumnFirmware = 7459;
+constexpr int RestoreColumnDiffering = 7460;
+constexpr int RestoreButton = 7461;
+constexpr int FirmwareUnknown = 7462;
+constexpr int BackupDamaged = 7463;
+constexpr int BackupSavedFormat = 7464;   // s: the backup file
+constexpr int NothingWritten = 7465;
+constexpr int SourceCompareTitle = 7466;
+constexpr int SourceCompareText = 7467;
+constexpr int BackupUnreadableFormat = 7468; // s: file, s: why
+constexpr int RestoreListName = 7469;
+// Comparing two configurations, and the marks of changed values on the pages
+constexpr int CompareTitle = 7400;             // the comparison's window title
+constexpr int ReviewTitle = 7401;              // the same before a write
+constexpr int CompareIdentical = 7402;         // nothing differs
+constexpr int CompareDifferencesFormat = 7403; // s: the number of differences
+constexpr int ReviewDifferencesFormat = 7404;  // s: the number of differences
+constexpr int ReviewIdentical = 7405;          // before a write: the records are equal
+constexpr int ReviewWrite = 7406;              // button
+constexpr int ReviewWriteAnyway = 7407;        // button, when nothing differs
+constexpr int CompareClose = 7408;             // button
+constexpr int CompareSettingColumn = 7409;     // heading of the column of labels
+constexpr int CompareNotOnAPage = 7410;        // group of the values no page shows
+constexpr int ValueOn = 7411;                  // a check box that is checked
+constexpr int ValueOff = 7412;                 // a check box that is not
+constexpr int ValueEmpty = 7413;               // an empty text or code
+constexpr int ValueNone = 7414;                // a list or radio group with nothing chosen
+constexpr int ValueHidden = 7415;              // the access password
+constexpr int CompareRowsName = 7416;          // name of the list of differences
+constexpr int ChangedMarkFormat = 7417;        // s: the value as opened, read or last saved
+constexpr int PageChangedMark = 7418;          // a page of the tree that holds changes
 
 // Labels of the menu descriptions, keys of the "menus" section.
 namespace menu {
@@ -429,6 +449,25 @@ inline constexpr TextIdInfo AllTextIds[] = {
     {Section::Strings, SourceCompareText, ""},
     {Section::Strings, BackupUnreadableFormat, "ss"},
     {Section::Strings, RestoreListName, ""},
+    {Section::Strings, CompareTitle, ""},
+    {Section::Strings, ReviewTitle, ""},
+    {Section::Strings, CompareIdentical, ""},
+    {Section::Strings, CompareDifferencesFormat, "s"},
+    {Section::Strings, ReviewDifferencesFormat, "s"},
+    {Section::Strings, ReviewIdentical, ""},
+    {Section::Strings, ReviewWrite, ""},
+    {Section::Strings, ReviewWriteAnyway, ""},
+    {Section::Strings, CompareClose, ""},
+    {Section::Strings, CompareSettingColumn, ""},
+    {Section::Strings, CompareNotOnAPage, ""},
+    {Section::Strings, ValueOn, ""},
+    {Section::Strings, ValueOff, ""},
+    {Section::Strings, ValueEmpty, ""},
+    {Section::Strings, ValueNone, ""},
+    {Section::Strings, ValueHidden, ""},
+    {Section::Strings, CompareRowsName, ""},
+    {Section::Strings, ChangedMarkFormat, "s"},
+    {Section::Strings, PageChangedMark, ""},
     {Section::Strings, FirmwareFileInvalid, ""},
     {Section::Strings, FlashLoadConfirmFormat, "s"},
     {Section::Strings, FlashLoadTitle, ""},
