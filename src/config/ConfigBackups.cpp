@@ -182,7 +182,7 @@ std::string BackupFolder::backupName(std::string_view firmwareVersion,
         local.tm_year + 1900 > 9999) {
         return {};
     }
-    char stamp[32];
+    char stamp[80]; // wide enough for any int, which the compiler cannot rule out
     std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d_%02d-%02d-%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return std::string(stamp) + "_" + safeVersion(firmwareVersion);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "configview/CompareView.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,7 +12,6 @@ class QWidget;
 
 namespace vandrel {
 
-class CompareView;
 class ConfigDocument;
 class ConfigView;
 class DeviceGateway;
@@ -18,7 +19,6 @@ class DialogRunner;
 class LanguageManager;
 class Prompter;
 class WindowSettings;
-struct ConfigSide;
 
 // File > Compare: the configuration in the window beside a configuration file or beside what
 // the converter holds (read for the purpose; the document stays as it is), in the comparison

@@ -14,6 +14,7 @@
 #include "shell/app/Artwork.h"
 #include "shell/app/CommandActions.h"
 #include "shell/app/CommandIds.h"
+#include "shell/app/CompareCommand.h"
 #include "shell/app/DialogRunner.h"
 #include "shell/app/FindDialog.h"
 #include "shell/app/HeaderBar.h"

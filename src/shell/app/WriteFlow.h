@@ -1,6 +1,8 @@
 #pragma once
 
 #include "config/ConverterConfig.h"
+#include "configview/CompareView.h"
+#include "shell/ui/BackupListDialog.h"
 #include "shell/app/DeviceGateway.h"
 
 #include <QObject>
@@ -13,8 +15,6 @@ class QWidget;
 
 namespace vandrel {
 
-class BackupListDialog;
-class CompareView;
 class LanguageManager;
 class Prompter;
 class WindowSettings;

@@ -36,13 +36,13 @@ struct StateCase {
 };
 
 const StateCase kStateCases[] = {
-    {"EmptyViewConfigFront", {true, 0, false, false}, {false, false, false, false, false, false}},
-    {"OpenViewConfigFront", {false, 0, false, false}, {true, true, false, false, false, false}},
-    {"MonitorFrontNoSelection", {false, 1, false, true}, {true, true, false, true, true, true}},
-    {"MonitorFrontSelection", {true, 1, true, true}, {false, false, true, true, true, true}},
+    {"EmptyViewConfigFront", {true, 0, false, false}, {false, false, false, false, false, false, false}},
+    {"OpenViewConfigFront", {false, 0, false, false}, {true, true, true, false, false, false, false}},
+    {"MonitorFrontNoSelection", {false, 1, false, true}, {true, true, true, false, true, true, true}},
+    {"MonitorFrontSelection", {true, 1, true, true}, {false, false, false, true, true, true, true}},
     // A selection only counts while the log is in front.
-    {"SelectionBehindConfig", {true, 0, true, true}, {false, false, false, false, false, true}},
-    {"OtherTabFront", {false, -1, true, false}, {true, true, false, true, true, false}},
+    {"SelectionBehindConfig", {true, 0, true, true}, {false, false, false, false, false, false, true}},
+    {"OtherTabFront", {false, -1, true, false}, {true, true, true, false, true, true, false}},
 };
 
 class CommandStateRules : public ::testing::TestWithParam<StateCase> {};
@@ -92,12 +92,16 @@ TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
                             cmd::FileOpen,
                             cmd::FileSave,
                             cmd::FileClose,
+                            cmd::FileCompare,
+                            cmd::RestoreBackup,
                             cmd::FileRecentFirst,
                             cmd::AppExit,
                             cmd::Port,
                             cmd::AccessPassword,
                             cmd::Language,
                             cmd::ReadBackAfterWrite,
+                            cmd::ReviewBeforeWrite,
+                            cmd::BackupBeforeWrite,
                             cmd::DeviceReset,
                             cmd::FlashLoad,
                             cmd::FlashDownload,

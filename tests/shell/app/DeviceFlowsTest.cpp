@@ -114,6 +114,9 @@ TEST_F(DeviceFlows, WritingToTheConverterEndsWithItsRestart) {
     ASSERT_EQ(WriteConfigFile(path, stored, DeviceInfo{}), kConfigWritten);
     prompter.dialogSteps.push_back(press("ctl1018")); // start-up: from a file
     prompter.openAnswers.push_back(FileChoice{QString::fromStdString(path), 1});
+    // The write itself is under test here, with the frames it sends.
+    core->windowSettings.reviewBeforeWrite = false;
+    core->windowSettings.backupBeforeWrite = false;
     MainFrame& frame = openWindow();
     ASSERT_EQ(frame.document().filePath().toStdString(), path);
     core->session.setAccessPassword("new");
