@@ -73,16 +73,16 @@ void CompareCommand::compareWithFile() {
     FileDialogRequest request;
     request.title = language_.Text(text::ConfigOpenTitle);
     request.filter = language_.Text(text::ConfigFilter);
-    const std::optional<FileChoice> chosen = askForFile(
-        prompter_, FileDialogKind::Open, request, filterIndex_, settings_.browsePathData);
+    const std::optional<FileChoice> chosen = askForFile(prompter_, FileDialogKind::Open, request,
+                                                        filterIndex_, settings_.browsePathData);
     if (!chosen) {
         return;
     }
     ConfigSide file;
     DeviceInfo info;
-    const int code = ReadConfigFile(QFile::encodeName(chosen->path).toStdString(), file.record,
-                                    &info.firmwareVersion, &info.loaderVersion,
-                                    &info.systemInfoNumber);
+    const int code =
+        ReadConfigFile(QFile::encodeName(chosen->path).toStdString(), file.record,
+                       &info.firmwareVersion, &info.loaderVersion, &info.systemInfoNumber);
     if (code != kConfigLoaded) {
         const FormatArg why(language_.Text(code == kConfigMissing ? text::ConfigFileMissing
                                                                   : text::ConfigFileDamaged));

@@ -118,8 +118,7 @@ bool DeviceGateway::readConfiguration() {
     return sent;
 }
 
-bool DeviceGateway::readForComparison(
-    std::function<void(std::optional<ConverterSnapshot>)> taken) {
+bool DeviceGateway::readForComparison(std::function<void(std::optional<ConverterSnapshot>)> taken) {
     snapshotTaker_ = std::move(taken);
     const bool sent = session_.requestConfigRead();
     if (!sent) {

@@ -52,8 +52,8 @@ namespace {
 constexpr int kRecentDisplayLength = 64;
 constexpr int kRecentEntries = 6;
 
-constexpr int kToolbarCommands[] = {cmd::FileNew,     cmd::FileOpen, cmd::FileSave,
-                                     cmd::FileCompare, 0,             cmd::HelpIndex};
+constexpr int kToolbarCommands[] = {
+    cmd::FileNew, cmd::FileOpen, cmd::FileSave, cmd::FileCompare, 0, cmd::HelpIndex};
 
 bool isRecentFile(int id) {
     return id >= cmd::FileRecentFirst && id <= cmd::FileRecentLast;
@@ -95,10 +95,9 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
     writeFlow_ = new WriteFlow(*gateway_, language_, prompter_, windowSettings_, this);
     compare_ = new CompareCommand(*document_, *view_, *gateway_, *dialogRunner_, prompter_,
                                   language_, windowSettings_, this);
-    documents_ = std::make_unique<DocumentCommands>(*document_, *view_, *gateway_, *writeFlow_,
-                                                    *dialogRunner_, prompter_, language_,
-                                                    windowSettings_, recent_,
-                                                    [this] { return states_.save; });
+    documents_ = std::make_unique<DocumentCommands>(
+        *document_, *view_, *gateway_, *writeFlow_, *dialogRunner_, prompter_, language_,
+        windowSettings_, recent_, [this] { return states_.save; });
     flash_ = new FlashCommands(language_, windowSettings_, prompter_, *gateway_, this);
     connectCommands();
     connectGateway();

@@ -205,9 +205,9 @@ void WriteFlow::tell(int textId, const QStringList& args) {
     for (const QString& arg : args) {
         formatArgs.emplace_back(arg);
     }
-    const std::optional<MessageRequest> message = language_.Message(
-        textId, text::CaptionError, MessageStyle{MessageButtons::Ok, MessageIcon::Warning},
-        formatArgs);
+    const std::optional<MessageRequest> message =
+        language_.Message(textId, text::CaptionError,
+                          MessageStyle{MessageButtons::Ok, MessageIcon::Warning}, formatArgs);
     if (message) {
         prompter_.show(*message, window_);
     }

@@ -2,8 +2,8 @@
 
 #include "config/ConverterConfig.h"
 #include "configview/CompareView.h"
-#include "shell/ui/BackupListDialog.h"
 #include "shell/app/DeviceGateway.h"
+#include "shell/ui/BackupListDialog.h"
 
 #include <QObject>
 #include <QPointer>
@@ -67,7 +67,7 @@ private:
     QWidget* window_;
 
     Step step_ = Step::Idle;
-    ConverterConfig record_;                 // what is to be written
+    ConverterConfig record_;                   // what is to be written
     std::optional<ConverterSnapshot> present_; // what the converter holds now
     QPointer<CompareView> review_;
     QPointer<BackupListDialog> list_;

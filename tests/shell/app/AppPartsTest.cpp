@@ -36,12 +36,20 @@ struct StateCase {
 };
 
 const StateCase kStateCases[] = {
-    {"EmptyViewConfigFront", {true, 0, false, false}, {false, false, false, false, false, false, false}},
-    {"OpenViewConfigFront", {false, 0, false, false}, {true, true, true, false, false, false, false}},
-    {"MonitorFrontNoSelection", {false, 1, false, true}, {true, true, true, false, true, true, true}},
+    {"EmptyViewConfigFront",
+     {true, 0, false, false},
+     {false, false, false, false, false, false, false}},
+    {"OpenViewConfigFront",
+     {false, 0, false, false},
+     {true, true, true, false, false, false, false}},
+    {"MonitorFrontNoSelection",
+     {false, 1, false, true},
+     {true, true, true, false, true, true, true}},
     {"MonitorFrontSelection", {true, 1, true, true}, {false, false, false, true, true, true, true}},
     // A selection only counts while the log is in front.
-    {"SelectionBehindConfig", {true, 0, true, true}, {false, false, false, false, false, false, true}},
+    {"SelectionBehindConfig",
+     {true, 0, true, true},
+     {false, false, false, false, false, false, true}},
     {"OtherTabFront", {false, -1, true, false}, {true, true, true, false, true, true, false}},
 };
 
@@ -88,26 +96,13 @@ TEST(MenuDescriptions, EveryCommandOnceWithItsLabelAndIdAsData) {
         }
     }
     EXPECT_EQ(tops, (QStringList{"1", "2", "3", "4"}));
-    const int expected[] = {cmd::FileNew,
-                            cmd::FileOpen,
-                            cmd::FileSave,
-                            cmd::FileClose,
-                            cmd::FileCompare,
-                            cmd::RestoreBackup,
-                            cmd::FileRecentFirst,
-                            cmd::AppExit,
-                            cmd::Port,
-                            cmd::AccessPassword,
-                            cmd::Language,
-                            cmd::ReadBackAfterWrite,
-                            cmd::ReviewBeforeWrite,
-                            cmd::BackupBeforeWrite,
-                            cmd::DeviceReset,
-                            cmd::FlashLoad,
-                            cmd::FlashDownload,
-                            cmd::MonitorTab,
-                            cmd::HelpIndex,
-                            cmd::AppAbout};
+    const int expected[] = {cmd::FileNew,           cmd::FileOpen,          cmd::FileSave,
+                            cmd::FileClose,         cmd::FileCompare,       cmd::RestoreBackup,
+                            cmd::FileRecentFirst,   cmd::AppExit,           cmd::Port,
+                            cmd::AccessPassword,    cmd::Language,          cmd::ReadBackAfterWrite,
+                            cmd::ReviewBeforeWrite, cmd::BackupBeforeWrite, cmd::DeviceReset,
+                            cmd::FlashLoad,         cmd::FlashDownload,     cmd::MonitorTab,
+                            cmd::HelpIndex,         cmd::AppAbout};
     EXPECT_EQ(commands, std::multiset<int>(std::begin(expected), std::end(expected)));
 }
 

@@ -3,6 +3,8 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 
+#include "config/ConfigFields.h"
+#include "config/ConfigFile.h"
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigView.h"
 #include "language/LanguageManager.h"
@@ -13,6 +15,7 @@
 #include "settings/LinkSettings.h"
 #include "settings/RegistryStore.h"
 #include "settings/WindowSettings.h"
+#include "shell/app/CommandIds.h"
 #include "shell/app/MainFrame.h"
 #include "sim/PtyConverter.h"
 
@@ -25,6 +28,10 @@
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -201,6 +208,32 @@ protected:
 
     template <typename Action> auto withModel(Action&& action) {
         return converter->withModel(std::forward<Action>(action));
+    }
+
+    // The converter's configuration in record order: the link carries the tag at offset 0 swapped.
+    vandrel::ConverterConfig converterRecord() {
+        auto image = withModel([](auto& m) { return m.configImage(); });
+        std::swap(image[0], image[1]);
+        vandrel::ConverterConfig record;
+        std::copy(image.begin(), image.end(), record.bytes.begin());
+        return record;
+    }
+
+    // Opens (File > Open, a file) a configuration file at `name` that differs from what the
+    // converter holds in one number shown on page 12.
+    std::string openFileDifferingFromConverter(vandrel::MainFrame& frame,
+                                               const std::string& name = "site.dat") {
+        using namespace vandrel;
+        ConverterConfig stored = converterRecord();
+        const ConfigField& field = *FindConfigField("p12Value1");
+        StoreFieldNumber(stored, field, FieldNumber(stored, field) == 7 ? 8 : 7);
+        const std::string path = files.file(name);
+        EXPECT_EQ(WriteConfigFile(path, stored, DeviceInfo{}), kConfigWritten);
+        prompter.dialogSteps.push_back(press("ctl1018")); // a file
+        prompter.openAnswers.push_back(FileChoice{QString::fromStdString(path), 1});
+        frame.command(cmd::FileOpen);
+        EXPECT_EQ(frame.document().filePath().toStdString(), path);
+        return path;
     }
 
     TempDir settings;

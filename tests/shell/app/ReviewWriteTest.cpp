@@ -57,30 +57,17 @@ protected:
         return found;
     }
 
-    // The converter's bytes in record order: the link carries the tag at offset 0 swapped.
     ConfigImage onConverter() {
-        ConfigImage image = withModel([](auto& m) { return m.configImage(); });
-        std::swap(image[0], image[1]);
+        const ConverterConfig record = converterRecord();
+        ConfigImage image{};
+        std::copy(record.bytes.begin(), record.bytes.end(), image.begin());
         return image;
     }
     unsigned writes() {
         return withModel([](auto& m) { return m.framesReceived(sim::RequestKind::ConfigWrite); });
     }
 
-    // Opens a configuration file that differs from what the converter holds in one shown number.
-    void openSiteFile(MainFrame& frame) {
-        ConverterConfig stored;
-        const ConfigImage image = onConverter();
-        std::copy(image.begin(), image.end(), stored.bytes.begin());
-        const ConfigField& field = *FindConfigField("p12Value1");
-        StoreFieldNumber(stored, field, FieldNumber(stored, field) == 7 ? 8 : 7);
-        const std::string path = files.file("site.dat");
-        ASSERT_EQ(WriteConfigFile(path, stored, DeviceInfo{}), kConfigWritten);
-        prompter.dialogSteps.push_back(pressButton("ctl1018")); // File > Open: a file
-        prompter.openAnswers.push_back(FileChoice{QString::fromStdString(path), 1});
-        frame.command(cmd::FileOpen);
-        ASSERT_EQ(frame.document().filePath().toStdString(), path);
-    }
+    void openSiteFile(MainFrame& frame) { openFileDifferingFromConverter(frame); }
 
     // File > Save to the converter; the review (if one comes) is answered by `review`. Waits
     // until the flow is over and the window is idle.
@@ -127,8 +114,7 @@ TEST_F(ReviewWrite, CancelWritesNothingAndWriteWritesTheDocumentAfterItsBackup) 
         << "the backup is what the converter held";
     const std::string version = withModel([](auto& m) { return m.firmwareVersion(); });
     EXPECT_EQ(VersionTextString(firmware), version);
-    EXPECT_NE(saved[0].filename().string().find(version), std::string::npos)
-        << saved[0].filename();
+    EXPECT_NE(saved[0].filename().string().find(version), std::string::npos) << saved[0].filename();
 }
 
 TEST_F(ReviewWrite, RestoreBackupPutsTheConfigurationBackThroughTheReview) {
@@ -164,14 +150,12 @@ TEST_F(ReviewWrite, RestoreBackupPutsTheConfigurationBackThroughTheReview) {
         }
     }));
     bool reviewed = false;
-    prompter.dialogSteps.push_back(answer(true, [&](QDialog& dialog) {
-        reviewed = qobject_cast<CompareView*>(&dialog) != nullptr;
-    }));
+    prompter.dialogSteps.push_back(answer(
+        true, [&](QDialog& dialog) { reviewed = qobject_cast<CompareView*>(&dialog) != nullptr; }));
     const std::size_t messages = prompter.messages.size();
     frame.command(cmd::RestoreBackup);
     ASSERT_TRUE(waitFor([&] {
-        return prompter.messages.size() > messages && !frame.writeFlow().running() &&
-               !frame.busy();
+        return prompter.messages.size() > messages && !frame.writeFlow().running() && !frame.busy();
     }));
     ASSERT_EQ(listed.size(), 1);
     const std::string version = withModel([](auto& m) { return m.firmwareVersion(); });
@@ -199,8 +183,9 @@ TEST_F(ReviewWrite, ABackupThatCannotBeSavedStopsTheWrite) {
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_FALSE(prompter.messages.empty());
     const QString told = prompter.messages.back().text;
-    EXPECT_TRUE(told.startsWith(text(text::BackupFailedFormat)
-                                    .left(text(text::BackupFailedFormat).indexOf(QLatin1String("%s")))))
+    EXPECT_TRUE(
+        told.startsWith(text(text::BackupFailedFormat)
+                            .left(text(text::BackupFailedFormat).indexOf(QLatin1String("%s")))))
         << told.toStdString();
     EXPECT_TRUE(told.contains(QString::fromStdString(plain))) << told.toStdString();
     EXPECT_EQ(writes(), 0u);
