@@ -93,6 +93,23 @@ void drawHelp(QPainter& p, const Palette& c) {
     p.drawEllipse(QPointF(20, 30.5), 2.4, 2.4);
 }
 
+// Two pages side by side, one line on the right one standing out.
+void drawCompare(QPainter& p, const Palette& c) {
+    p.setPen(QPen(c.line, 1.5));
+    p.setBrush(c.paper);
+    p.drawRect(QRectF(3, 5, 15, 30));
+    p.drawRect(QRectF(22, 5, 15, 30));
+    p.setPen(QPen(c.accent, 1.5));
+    for (int y = 11; y <= 29; y += 6) {
+        p.drawLine(QPointF(6, y), QPointF(15, y));
+        if (y != 17) {
+            p.drawLine(QPointF(25, y), QPointF(34, y));
+        }
+    }
+    p.setPen(QPen(c.accent2, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(25, 17), QPointF(34, 17));
+}
+
 using Drawing = void (*)(QPainter&, const Palette&);
 
 Drawing drawingFor(int commandId) {
@@ -103,6 +120,8 @@ Drawing drawingFor(int commandId) {
         return drawOpen;
     case cmd::FileSave:
         return drawSave;
+    case cmd::FileCompare:
+        return drawCompare;
     case cmd::HelpIndex:
         return drawHelp;
     default:

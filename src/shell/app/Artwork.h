@@ -14,7 +14,7 @@ inline constexpr int kToolbarImageSize = 40;
 inline constexpr int kLogoWidth = 140;
 inline constexpr int kLogoHeight = 44;
 
-// New, Open, Save or Help by command id; a null icon for any other command.
+// New, Open, Save, Compare or Help by command id; a null icon for any other command.
 QIcon toolbarIcon(int commandId, qreal devicePixelRatio);
 QPixmap logo(qreal devicePixelRatio);
 QIcon programIcon();

@@ -487,7 +487,9 @@ void DeviceGateway::onEnded(const OperationResult& result) {
         } else {
             taker(std::nullopt);
         }
+        return;
     }
+    emit resultTold(result.kind);
 }
 
 void DeviceGateway::monitorEnded(const OperationResult& result) {

@@ -136,6 +136,8 @@ signals:
     void saveLogWanted();
     // Link, monitoring or the session's state changed: command states and status texts again.
     void stateChanged();
+    // An operation ended and its result was told (not sent for a read taken for a comparison).
+    void resultTold(OperationKind kind);
 
 private:
     // `packet`: the configuration packet outstanding when the report was posted.

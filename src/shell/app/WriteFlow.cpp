@@ -19,6 +19,7 @@
 #include <QFile>
 
 #include <chrono>
+#include <utility>
 
 namespace vandrel {
 
@@ -39,7 +40,15 @@ std::string localPath(const QString& path) {
 WriteFlow::WriteFlow(DeviceGateway& gateway, const LanguageManager& language, Prompter& prompter,
                      const WindowSettings& settings, QWidget* window)
     : QObject(window), gateway_(gateway), language_(language), prompter_(prompter),
-      settings_(settings), window_(window) {}
+      settings_(settings), window_(window) {
+    // The write's progress takes the status bar; once it has ended, the backup is named again
+    // so that the technician sees where what the converter held went.
+    connect(&gateway_, &DeviceGateway::resultTold, this, [this](OperationKind kind) {
+        if (kind == OperationKind::ConfigWrite && !backupNote_.isEmpty()) {
+            emit statusNote(std::exchange(backupNote_, QString()));
+        }
+    });
+}
 
 WriteFlow::~WriteFlow() {
     delete review_;
@@ -195,9 +204,12 @@ void WriteFlow::backupAndWrite() {
             return;
         }
         const FormatArg file(QDir::toNativeSeparators(QFile::decodeName(saved.path.c_str())));
-        emit statusNote(FormatText(language_.Text(text::BackupSavedFormat), std::span(&file, 1)));
+        backupNote_ = FormatText(language_.Text(text::BackupSavedFormat), std::span(&file, 1));
+        emit statusNote(backupNote_);
     }
-    gateway_.writeConfiguration(record_);
+    if (!gateway_.writeConfiguration(record_)) {
+        backupNote_.clear();
+    }
 }
 
 void WriteFlow::tell(int textId, const QStringList& args) {

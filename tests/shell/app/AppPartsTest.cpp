@@ -226,7 +226,8 @@ TEST(DesktopEntry, StartsTheProgramWithItsShippedIconAndOpensConfigurationFiles)
 }
 
 TEST(Artwork, ToolbarImagesHaveTheirOwnDisabledLookAndFollowThePixelRatio) {
-    for (const int id : {cmd::FileNew, cmd::FileOpen, cmd::FileSave, cmd::HelpIndex}) {
+    for (const int id :
+         {cmd::FileNew, cmd::FileOpen, cmd::FileSave, cmd::FileCompare, cmd::HelpIndex}) {
         const QIcon icon = artwork::toolbarIcon(id, 2.0);
         ASSERT_FALSE(icon.isNull());
         const QSize size(artwork::kToolbarImageSize, artwork::kToolbarImageSize);

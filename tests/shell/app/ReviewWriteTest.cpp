@@ -115,6 +115,9 @@ TEST_F(ReviewWrite, CancelWritesNothingAndWriteWritesTheDocumentAfterItsBackup) 
     const std::string version = withModel([](auto& m) { return m.firmwareVersion(); });
     EXPECT_EQ(VersionTextString(firmware), version);
     EXPECT_NE(saved[0].filename().string().find(version), std::string::npos) << saved[0].filename();
+    // Once the write has ended, the status bar still says where the backup went.
+    EXPECT_EQ(frame.statusBar()->currentMessage(),
+              format(text::BackupSavedFormat, {QString::fromStdString(saved[0].string())}));
 }
 
 TEST_F(ReviewWrite, RestoreBackupPutsTheConfigurationBackThroughTheReview) {
