@@ -121,7 +121,11 @@ void WriteFlow::listBackups() {
                              : QString::fromStdString(backup.firmwareVersion);
         ConverterConfig record;
         if (backup.readable && ReadConfigFile(backup.path.string(), record) == kConfigLoaded) {
-            entry.differing = QString::number(DifferingFields(present_->record, record).size());
+            // Counted as the review will list them, so the two numbers agree.
+            const ConfigComparison comparison =
+                CompareConfigurations(ConfigSide{present_->record, std::nullopt},
+                                      ConfigSide{record, std::nullopt}, language_);
+            entry.differing = QString::number(comparison.onPages.size() + comparison.apart.size());
         } else {
             entry.differing = language_.Text(text::BackupDamaged);
         }

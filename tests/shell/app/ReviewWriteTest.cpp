@@ -6,6 +6,7 @@
 #include "config/ConfigFields.h"
 #include "config/ConfigFile.h"
 #include "configview/CompareView.h"
+#include "configview/ConfigComparison.h"
 #include "language/TextIds.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/WriteFlow.h"
@@ -126,20 +127,19 @@ TEST_F(ReviewWrite, RestoreBackupPutsTheConfigurationBackThroughTheReview) {
     openSiteFile(frame);
     ASSERT_FALSE(HasFatalFailure());
     const ConfigImage before = onConverter();
+    const ConverterConfig previousRecord = converterRecord();
     saveToConverter(frame, std::nullopt);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(waitShown(text::WriteVerified));
     ASSERT_TRUE(documentOnConverter(frame));
     ASSERT_EQ(backupFiles().size(), 1u);
 
-    // The list counts the fields in which each backup differs from what the converter holds now:
-    // the edited number, and the password field when the session's password differs from it.
-    ConverterConfig previous;
-    ConverterConfig present;
-    const ConfigImage now = onConverter();
-    std::copy(before.begin(), before.end(), previous.bytes.begin());
-    std::copy(now.begin(), now.end(), present.bytes.begin());
-    const std::size_t differing = DifferingFields(present, previous).size();
+    // The list counts the differences as the review lists them: the edited number, and the
+    // password field when the session's password differs from the converter's.
+    const ConfigComparison comparison =
+        CompareConfigurations(ConfigSide{converterRecord(), std::nullopt},
+                              ConfigSide{previousRecord, std::nullopt}, core->language);
+    const std::size_t differing = comparison.onPages.size() + comparison.apart.size();
     ASSERT_GE(differing, 1u);
 
     QStringList listed;
