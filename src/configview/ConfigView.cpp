@@ -66,7 +66,10 @@ ConfigView::ConfigView(ConfigDocument& document, const LanguageManager& language
     : document_(document), language_(language), keyboardTimer_(MakeQtViewTimer()),
       marks_(std::make_unique<ChangeMarks>(language)) {
     keyboardTimer_->setExpiry([this] { switchPage(); });
-    connect(marks_.get(), &ChangeMarks::pageMarkChanged, this, &ConfigView::updateTreeMarks);
+    connect(marks_.get(), &ChangeMarks::pageMarkChanged, this, [this] {
+        updateTreeMarks();
+        emit pageChangesChanged();
+    });
 }
 
 ConfigView::~ConfigView() {
@@ -433,6 +436,10 @@ void ConfigView::RetranslateView() {
 void ConfigView::savedRecordChanged() {
     marks_->compareWith(document_.savedRecord());
     updateTreeMarks();
+}
+
+bool ConfigView::pageHoldsChanges() const {
+    return page_ != nullptr && IsEditingPage(currentPage_) && marks_->anyMarked();
 }
 
 void ConfigView::updateTreeMarks() {

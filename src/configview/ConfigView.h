@@ -84,6 +84,9 @@ public:
     PageTree* tree() const { return tree_; }
     // The marks of the changed values on the page being edited.
     const ChangeMarks& changeMarks() const { return *marks_; }
+    // True while the page in front shows a value that differs from the configuration as loaded,
+    // read or last saved, before the page's values are taken into the document.
+    bool pageHoldsChanges() const;
 
     // Replaces the timer that delays building a page after a keyboard move.
     void setKeyboardTimer(std::unique_ptr<ViewTimer> timer);
@@ -93,6 +96,8 @@ signals:
     void configurationTabWanted();
     // The save question was answered Yes: save to the current file (or ask for one).
     void saveToFileWanted();
+    // pageHoldsChanges() may have changed.
+    void pageChangesChanged();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -105,6 +105,7 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
     connect(view_, &ConfigView::configurationTabWanted, this,
             [this] { command(cmd::ConfigTabToFront); });
     connect(view_, &ConfigView::saveToFileWanted, this, [this] { command(cmd::SaveToFile); });
+    connect(view_, &ConfigView::pageChangesChanged, this, &MainFrame::updateTitle);
     // The title, its modified marker and Save follow the document.
     connect(document_, &ConfigDocument::stateChanged, this, [this] {
         updateTitle();
@@ -432,7 +433,8 @@ void MainFrame::updateTitle() {
     // "[*]" is the marker's place; one in the name itself stands for itself when doubled.
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(name + QStringLiteral("[*] - ") + title);
-    setWindowModified(document_->isModified());
+    // An edit on the page in front counts before the page's values are taken in.
+    setWindowModified(document_->isModified() || view_->pageHoldsChanges());
 }
 
 void MainFrame::setInputEnabled(bool enabled) {

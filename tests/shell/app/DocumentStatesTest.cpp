@@ -321,6 +321,27 @@ TEST_F(DocumentStates, ABracketedStarInAFileNameIsNoMarker) {
     EXPECT_EQ(shownTitle(frame), QStringLiteral("odd[*].dat* - ") + text(text::AppTitle));
 }
 
+TEST_F(DocumentStates, TheMarkerShowsAnEditBeforeThePageIsLeftAndGoesWhenItIsUndone) {
+    MainFrame& frame = openWindow();
+    const QString site = file("site.dat");
+    frame.command(cmd::FileNew);
+    saveToFile(frame, site);
+    const QString clean = QStringLiteral("site.dat - ") + text(text::AppTitle);
+    ASSERT_EQ(shownTitle(frame), clean);
+    showPage(frame, 23);
+    auto* toggle = frame.configView()->page()->findChild<QAbstractButton*>("ctl1010");
+    ASSERT_NE(toggle, nullptr);
+    toggle->click();
+    EXPECT_FALSE(frame.document().isModified()) << "the page still holds the edit";
+    EXPECT_EQ(shownTitle(frame), QStringLiteral("site.dat* - ") + text(text::AppTitle));
+    toggle->click();
+    EXPECT_EQ(shownTitle(frame), clean) << "the edit undone on the page";
+    toggle->click();
+    showPage(frame, 0);
+    EXPECT_TRUE(frame.document().isModified());
+    EXPECT_EQ(shownTitle(frame), QStringLiteral("site.dat* - ") + text(text::AppTitle));
+}
+
 // A configuration file named on the command line: the window opens it in place of the start-up
 // question, with File > Open's checks and messages.
 class CommandLineFile : public AppRig {
