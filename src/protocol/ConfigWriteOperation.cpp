@@ -122,19 +122,7 @@ bool ConfigWriteOperation::handleReadBackAnswer(const ProtocolFrame& frame) {
 }
 
 bool ConfigWriteOperation::takesRefusalItself(const ProtocolFrame& frame) {
-    if (phase_ != Phase::Resetting) {
-        return false;
-    }
-    switch (reset_.stage()) {
-    case ResetSteps::Stage::Requested:
-        return false;
-    case ResetSteps::Stage::Accepted:
-        return true; // a late answer to an earlier copy: the converter restarts anyway
-    case ResetSteps::Stage::LoaderRunning:
-        ctx_.onLoaderFrame(frame);
-        return true;
-    }
-    return true;
+    return phase_ == Phase::Resetting && reset_.takesRefusal(ctx_, frame);
 }
 
 RestartReply ConfigWriteOperation::onRestart(RestartKind kind) {

@@ -25,16 +25,7 @@ bool ResetOperation::handleAnswer(const ProtocolFrame& frame) {
 }
 
 bool ResetOperation::takesRefusalItself(const ProtocolFrame& frame) {
-    switch (steps_.stage()) {
-    case ResetSteps::Stage::Requested:
-        return false;
-    case ResetSteps::Stage::Accepted:
-        return true; // a late answer to an earlier copy: the converter restarts anyway
-    case ResetSteps::Stage::LoaderRunning:
-        ctx_.onLoaderFrame(frame);
-        return true;
-    }
-    return true;
+    return steps_.takesRefusal(ctx_, frame);
 }
 
 RestartReply ResetOperation::onRestart(RestartKind kind) {

@@ -15,4 +15,17 @@ bool ResetSteps::isAcceptance(const ProtocolFrame& frame) const {
            frameFindField(frame, tag::Reset).has_value();
 }
 
+bool ResetSteps::takesRefusal(OperationContext& ctx, const ProtocolFrame& frame) const {
+    switch (stage_) {
+    case Stage::Requested:
+        return false;
+    case Stage::Accepted:
+        return true; // a late answer to an earlier copy: the converter restarts anyway
+    case Stage::LoaderRunning:
+        ctx.onLoaderFrame(frame);
+        return true;
+    }
+    return true;
+}
+
 } // namespace vandrel

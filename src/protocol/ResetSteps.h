@@ -26,6 +26,9 @@ public:
     void emit(OperationContext& ctx) const;
     // The converter's acceptance of the reset request.
     bool isAcceptance(const ProtocolFrame& frame) const;
+    // Whether a refusal is the reset's own business once the request was taken (a late answer to
+    // an earlier copy, or a frame for the loader that runs now) rather than the answer policy's.
+    bool takesRefusal(OperationContext& ctx, const ProtocolFrame& frame) const;
     void accepted() { stage_ = Stage::Accepted; }
     void loaderRunning() { stage_ = Stage::LoaderRunning; }
 
