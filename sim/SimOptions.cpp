@@ -3,6 +3,8 @@
 #include <charconv>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <string_view>
 
 namespace vandrel::sim {
 namespace {
@@ -24,19 +26,52 @@ template <typename Number> bool parseNumber(const std::string& text, Number& out
     }
 }
 
+// The request kind a fault names; acknowledgements are not requests and the converter never
+// answers them.
+std::optional<RequestKind> requestKindOf(std::string_view name) {
+    const auto kind = requestKindFromName(name);
+    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
+        *kind == RequestKind::Unknown) {
+        return std::nullopt;
+    }
+    return kind;
+}
+
+// KIND:N:REST, N counting from 1.
+struct CountedFault {
+    RequestKind kind;
+    unsigned nth = 0;
+    std::string rest;
+};
+
+std::optional<CountedFault> parseCountedFault(const std::string& text) {
+    const auto first = text.find(':');
+    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto kind = requestKindOf(std::string_view(text).substr(0, first));
+    CountedFault fault{};
+    if (!kind || !parseNumber(text.substr(first + 1, second - first - 1), fault.nth) ||
+        fault.nth == 0) {
+        return std::nullopt;
+    }
+    fault.kind = *kind;
+    fault.rest = text.substr(second + 1);
+    return fault;
+}
+
 // KIND:STATUS[:TIMES]
 bool parseRefusal(const std::string& text, Refusal& out) {
     const auto first = text.find(':');
     if (first == std::string::npos) {
         return false;
     }
-    const auto kind = requestKindFromName(std::string_view(text).substr(0, first));
+    const auto kind = requestKindOf(std::string_view(text).substr(0, first));
     const auto second = text.find(':', first + 1);
     const std::string statusText = text.substr(first + 1, second - first - 1);
     unsigned status = 0;
-    // Acknowledgements are not requests: the converter never answers them.
-    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
-        *kind == RequestKind::Unknown || !parseNumber(statusText, status) || status > 0xFF) {
+    if (!kind || !parseNumber(statusText, status) || status > 0xFF) {
         return false;
     }
     out = {*kind, static_cast<std::uint8_t>(status), 0};
@@ -49,9 +84,8 @@ bool parseLateAnswer(const std::string& text, LateAnswer& out) {
     if (colon == std::string::npos) {
         return false;
     }
-    const auto kind = requestKindFromName(std::string_view(text).substr(0, colon));
-    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
-        *kind == RequestKind::Unknown) {
+    const auto kind = requestKindOf(std::string_view(text).substr(0, colon));
+    if (!kind) {
         return false;
     }
     out.kind = *kind;
@@ -60,54 +94,42 @@ bool parseLateAnswer(const std::string& text, LateAnswer& out) {
 
 // KIND:N:HOW
 bool parseRestartFault(const std::string& text, RestartFault& out) {
-    const auto first = text.find(':');
-    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second == std::string::npos) {
+    const auto fault = parseCountedFault(text);
+    if (!fault) {
         return false;
     }
-    const auto kind = requestKindFromName(std::string_view(text).substr(0, first));
-    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
-        *kind == RequestKind::Unknown) {
-        return false;
-    }
-    const std::string how = text.substr(second + 1);
-    if (how == "code") {
+    if (fault->rest == "code") {
         out.how = RestartHow::Code;
-    } else if (how == "loader") {
+    } else if (fault->rest == "loader") {
         out.how = RestartHow::Loader;
-    } else if (how == "firmware") {
+    } else if (fault->rest == "firmware") {
         out.how = RestartHow::Firmware;
     } else {
         return false;
     }
-    out.kind = *kind;
-    return parseNumber(text.substr(first + 1, second - first - 1), out.nth) && out.nth > 0;
+    out.kind = fault->kind;
+    out.nth = fault->nth;
+    return true;
 }
 
 // KIND:N:silent or KIND:N:STATUS
 bool parseLastingFailure(const std::string& text, LastingFailure& out) {
-    const auto first = text.find(':');
-    const auto second = first == std::string::npos ? first : text.find(':', first + 1);
-    if (second == std::string::npos) {
+    const auto fault = parseCountedFault(text);
+    if (!fault) {
         return false;
     }
-    const auto kind = requestKindFromName(std::string_view(text).substr(0, first));
-    if (!kind || *kind == RequestKind::LoaderAck || *kind == RequestKind::CodeAck ||
-        *kind == RequestKind::Unknown) {
-        return false;
-    }
-    const std::string what = text.substr(second + 1);
     unsigned status = 0;
-    if (what == "silent") {
+    if (fault->rest == "silent") {
         out.silent = true;
-    } else if (parseNumber(what, status) && status <= 0xFF) {
+    } else if (parseNumber(fault->rest, status) && status <= 0xFF) {
         out.silent = false;
         out.status = static_cast<std::uint8_t>(status);
     } else {
         return false;
     }
-    out.kind = *kind;
-    return parseNumber(text.substr(first + 1, second - first - 1), out.nth) && out.nth > 0;
+    out.kind = fault->kind;
+    out.nth = fault->nth;
+    return true;
 }
 
 bool readFile(const std::string& path, std::vector<std::uint8_t>& out) {
