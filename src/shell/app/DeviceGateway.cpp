@@ -146,6 +146,9 @@ bool DeviceGateway::writeConfiguration(const ConverterConfig& record) {
     ConfigImage image;
     std::copy(record.bytes.begin(), record.bytes.end(), image.begin());
     const bool sent = session_.requestConfigWrite(image, readBack_);
+    if (sent) {
+        written_ = record;
+    }
     updateBusy();
     return sent;
 }
@@ -554,7 +557,13 @@ void DeviceGateway::tell(const OperationResult& result) {
     ResultContext context;
     context.loaderTimedOut = loaderTimedOut_;
     context.restartAwaited = restartAwaited_;
-    context.nameField = nameField_;
+    if (nameField_ && result.kind == OperationKind::ConfigWrite && result.config) {
+        ConverterConfig readBack;
+        std::copy(result.config->begin(), result.config->end(), readBack.bytes.begin());
+        context.nameField = [this, readBack](std::size_t offset) {
+            return nameField_(offset, written_, readBack);
+        };
+    }
     const std::optional<ResultMessage> message = resultMessage(result, context, language_);
     if (message) {
         show(message->text, message->caption, message->icon, message->args);

@@ -101,10 +101,11 @@ public:
     // The write's read-back; on unless the user switched it off.
     void setReadBackAfterWrite(bool on) { readBack_ = on; }
     bool readBackAfterWrite() const { return readBack_; }
-    // Names a record offset as the pages name its field ("Page: label"); set by the window.
-    void setFieldNamer(std::function<QString(std::size_t offset)> namer) {
-        nameField_ = std::move(namer);
-    }
+    // Names a record offset as the pages name its field ("Page: label"), narrowed to what differs
+    // between what was written and what was read back; set by the window.
+    using FieldNamer = std::function<QString(std::size_t offset, const ConverterConfig& written,
+                                             const ConverterConfig& readBack)>;
+    void setFieldNamer(FieldNamer namer) { nameField_ = std::move(namer); }
 
     // The operation dialogs while they exist (null otherwise).
     WaitDialog* waitDialog() const;
@@ -172,7 +173,8 @@ private:
     std::function<bool()> openLink_;
     QWidget* window_;
     QPointer<SystemMonitorPane> pane_;
-    std::function<QString(std::size_t)> nameField_;
+    FieldNamer nameField_;
+    ConverterConfig written_; // the record of the last write, to name what its read-back found
     // The taker of the read under way when it is no read for the document.
     std::function<void(std::optional<ConverterSnapshot>)> snapshotTaker_;
 

@@ -90,8 +90,10 @@ MainFrame::MainFrame(LinkSettings& linkSettings, WindowSettings& windowSettings,
         session_, channel_, timers_, language_, prompter_, [this] { return openLink(); }, this);
     gateway_->attachMonitorPane(monitor_);
     gateway_->setReadBackAfterWrite(windowSettings_.readBackAfterWrite);
-    gateway_->setFieldNamer(
-        [this](std::size_t offset) { return FieldAtOffsetLabel(offset, language_); });
+    gateway_->setFieldNamer([this](std::size_t offset, const ConverterConfig& written,
+                                   const ConverterConfig& readBack) {
+        return FieldAtOffsetLabel(offset, written, readBack, language_);
+    });
     writeFlow_ = new WriteFlow(*gateway_, language_, prompter_, windowSettings_, this);
     compare_ = new CompareCommand(*document_, *view_, *gateway_, *dialogRunner_, prompter_,
                                   language_, windowSettings_, this);

@@ -5,6 +5,7 @@
 #include "FirmwareFiles.h"
 
 #include "config/ConfigFile.h"
+#include "configview/ConfigComparison.h"
 #include "language/TextIds.h"
 #include "shell/app/CommandIds.h"
 #include "shell/app/FlashProgressDialog.h"
@@ -106,6 +107,30 @@ TEST_F(ResultBoxes, AWriteEndsWithOneMessageThatSaysHowItsReadBackWent) {
         EXPECT_EQ(prompter.shownParents.back(), &frame) << "over the main window";
         EXPECT_EQ(reads() - readsBefore, c.reads);
     }
+
+    // A byte of switches that comes back with one bit changed is named by that switch alone.
+    ConverterConfig written;
+    ResetToDefaults(&written);
+    ConverterConfig found = written;
+    found.bytes[ConfigOffset::enableBits] ^= 0x01;
+    const QString named =
+        FieldAtOffsetLabel(ConfigOffset::enableBits, written, found, core->language);
+    ASSERT_FALSE(named.isEmpty());
+    ASSERT_NE(named, FieldAtOffsetLabel(ConfigOffset::enableBits, core->language))
+        << "the byte holds several switches";
+    withModel([&](auto& m) {
+        sim::FaultSettings faults;
+        faults.stuckBytes.push_back(
+            {ConfigOffset::enableBits, found.bytes[ConfigOffset::enableBits]});
+        m.setFaults(faults);
+        return 0;
+    });
+    if (!frame.menuAction(cmd::ReadBackAfterWrite)->isChecked()) {
+        frame.menuAction(cmd::ReadBackAfterWrite)->trigger();
+    }
+    writeToConverter(frame);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(prompter.messages.back().text, format(text::WriteDiffersFormat, {named}));
 }
 
 TEST_F(ResultBoxes, AReadShowsWhichPacketGoesOut) {
