@@ -1,5 +1,6 @@
 #include "shell/app/WriteFlow.h"
 
+#include "config/AccessPassword.h"
 #include "config/ConfigBackups.h"
 #include "config/ConfigFields.h"
 #include "config/ConfigFile.h"
@@ -165,7 +166,10 @@ void WriteFlow::onBackupChosen(const QString& path, const QString& saved) {
                                                     : text::ConfigFileDamaged)});
         return;
     }
+    // Like every write, with the password this session uses: the converter stays reachable with
+    // it, whatever password it had when the backup was made.
     record_ = record;
+    stampAccessPassword(record_, gateway_.accessPassword());
     const FormatArg when(saved);
     // A restore is always reviewed: the user picked a backup from a list, not a page they edited.
     openReview(FormatText(language_.Text(text::SideBackupFormat), std::span(&when, 1)));
