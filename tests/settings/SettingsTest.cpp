@@ -186,7 +186,9 @@ TEST_F(WindowSettingsTest, WriteSwitchesAreStoredAndAnyOtherValueMeansOn) {
         {"backup before write", &WindowSettings::backupBeforeWrite},
     };
     const std::pair<QVariant, bool> cases[] = {
-        {QStringLiteral("0"), false}, {QStringLiteral("1"), true}, {QStringLiteral("7"), true},
+        {QStringLiteral("0"), false},
+        {QStringLiteral("1"), true},
+        {QStringLiteral("7"), true},
         {QStringLiteral("no"), true}, // unreadable: the default
     };
     for (const auto& [name, member] : switches) {

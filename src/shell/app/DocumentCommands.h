@@ -18,8 +18,9 @@ class WindowSettings;
 class WriteFlow;
 
 // The File commands around the configuration document: New, Open (converter or file), Save
-// (converter, reviewed and backed up as the settings say, or file), save to the current file, Close, the recent files, dropped files and a
-// file named on the command line. The window title follows the document by itself.
+// (converter, reviewed and backed up as the settings say, or file), save to the current file,
+// Close, the recent files, dropped files and a file named on the command line. The window title
+// follows the document by itself.
 class DocumentCommands {
 public:
     // `saveEnabled` says whether Save is enabled in the command-state table.

@@ -67,7 +67,7 @@ private:
     QWidget* window_;
 
     Step step_ = Step::Idle;
-    QString backupNote_; // named again when the write has ended
+    QString backupNote_;                       // named again when the write has ended
     ConverterConfig record_;                   // what is to be written
     std::optional<ConverterSnapshot> present_; // what the converter holds now
     QPointer<CompareView> review_;

@@ -124,10 +124,9 @@ void QtPrompter::openFileName(const FileDialogRequest& request, QWidget* parent,
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto filters = std::make_shared<QStringList>();
     configureFileDialog(*dialog, request, false, *filters);
-    QObject::connect(dialog, &QDialog::finished, dialog,
-                     [dialog, request, filters, chosen] {
-                         chosen(chosenFile(*dialog, request, *filters));
-                     });
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, request, filters, chosen] {
+        chosen(chosenFile(*dialog, request, *filters));
+    });
     dialog->open();
 }
 

@@ -200,8 +200,7 @@ TEST_F(Accessibility, EveryDialogNamesItsControls) {
         std::function<QDialog*()> make;
     };
     const Case cases[] = {
-        {"change password",
-         [&] { return new ChangePasswordDialog(language, prompter, &frame); }},
+        {"change password", [&] { return new ChangePasswordDialog(language, prompter, &frame); }},
         {"password", [&] { return new PasswordDialog(language, &frame); }},
         {"port",
          [&] { return new PortDialog(QStringLiteral("/dev/pts/0"), language, &frame, ports); }},

@@ -72,8 +72,8 @@ TEST_F(DeviceFlows, AccessDeniedAsksForThePasswordAndTheResetGoesThrough) {
     bool waitInFront = true;
     prompter.dialogSteps.push_back([&](QDialog& dialog) {
         // A report that came during the question may have made the dialog; it stays hidden.
-        waitInFront = frame.gateway().waitDialog() != nullptr &&
-                      frame.gateway().waitDialog()->isVisible();
+        waitInFront =
+            frame.gateway().waitDialog() != nullptr && frame.gateway().waitDialog()->isVisible();
         return press("ctl1", typing("ctl1000", QStringLiteral("secret")))(dialog);
     });
     frame.command(cmd::DeviceReset);

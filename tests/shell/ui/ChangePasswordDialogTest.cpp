@@ -24,13 +24,13 @@ struct ChangeFixture : ::testing::Test {
     ChangePasswordDialog dialog{texts.lm, texts.prompter};
 
     ChangeFixture() {
-        QObject::connect(&dialog, &ChangePasswordDialog::changeRequested,
-                         [this](const QByteArray& fresh, const QByteArray& current) {
-                             if (r.session.requestPasswordChange(fresh.toStdString(),
-                                                                 current.toStdString())) {
-                                 dialog.waitForConverter();
-                             }
-                         });
+        QObject::connect(
+            &dialog, &ChangePasswordDialog::changeRequested,
+            [this](const QByteArray& fresh, const QByteArray& current) {
+                if (r.session.requestPasswordChange(fresh.toStdString(), current.toStdString())) {
+                    dialog.waitForConverter();
+                }
+            });
     }
 
     QLineEdit* edit(const char* name) { return dialog.findChild<QLineEdit*>(name); }
@@ -187,7 +187,6 @@ TEST(ChangePasswordDialogLife, HiddenFieldsOfThirtyTwoCharacters) {
         saveScreenshot(dialog, "ChangePasswordDialog");
     }
 }
-
 
 } // namespace
 

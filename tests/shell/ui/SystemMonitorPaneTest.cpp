@@ -35,10 +35,9 @@ struct PaneFixture : ::testing::Test {
         r.session.connect(links);
         QObject::connect(&pane, &SystemMonitorPane::monitoringWanted,
                          [this](bool on) { r.session.requestMonitor(on); });
-        QObject::connect(&pane, &SystemMonitorPane::commandLineWanted,
-                         [this](const QByteArray& line) {
-                             r.session.requestMonitorText(line.toStdString());
-                         });
+        QObject::connect(
+            &pane, &SystemMonitorPane::commandLineWanted,
+            [this](const QByteArray& line) { r.session.requestMonitorText(line.toStdString()); });
         QObject::connect(&pane, &SystemMonitorPane::protocolTraceWanted,
                          [this](bool on) { r.session.setTrace(on ? &pane.traceLog() : nullptr); });
         pane.resize(560, 280);
