@@ -25,21 +25,6 @@ namespace {
 
 const int kEditingPages[] = {11, 12, 21, 22, 23, 24};
 
-// Every switch on and every text filled: each control can show each value.
-ConverterConfig allOn() {
-    ConverterConfig r = Defaults();
-    for (const ConfigField& f : kConfigFields) {
-        if (f.rules.editing == Editing::Page &&
-            (f.kind == FieldKind::CodeField || f.kind == FieldKind::CountedText)) {
-            SetCodeFieldText(r, f.offset, "1");
-        }
-    }
-    r.bytes[ConfigOffset::p11Select] = 0x01;
-    r.bytes[ConfigOffset::enableBits] = 0xFF;
-    r.bytes[ConfigOffset::enableBits2] = 0x01;
-    return r;
-}
-
 // Everything a page shows other than as stored: numbers out of range, values without a radio
 // or list entry, flag bytes full, texts empty.
 ConverterConfig outOfRange() {
@@ -106,7 +91,7 @@ class FieldPresentationTest : public ViewTest {};
 TEST_F(FieldPresentationTest, EveryInputControlOfTheEditingPagesHasItsRow) {
     for (const int pageId : kEditingPages) {
         SCOPED_TRACE("page " + std::to_string(pageId));
-        openOn(allOn(), pageId);
+        openOn(AllOn(), pageId);
         QWidget* page = view->page();
         std::set<QWidget*> covered;
         for (const FieldPresentation* row : PresentationsOf(pageId)) {
@@ -167,7 +152,7 @@ TEST_F(FieldPresentationTest, RowsStandInPageTreeAndFormOrderWithTheNamesAScreen
 
     for (const int pageId : kEditingPages) {
         SCOPED_TRACE("page " + std::to_string(pageId));
-        openOn(allOn(), pageId);
+        openOn(AllOn(), pageId);
         const QList<QWidget*> formOrder = view->page()->findChildren<QWidget*>();
         qsizetype previous = -1;
         for (const FieldPresentation* row : PresentationsOf(pageId)) {
@@ -199,12 +184,12 @@ TEST_F(FieldPresentationTest, RowsStandInPageTreeAndFormOrderWithTheNamesAScreen
 TEST_F(FieldPresentationTest, EachRowsPartShowsInItsControlAsTheTableSays) {
     for (const FieldPresentation& row : FieldPresentations()) {
         SCOPED_TRACE(std::string("page ") + std::to_string(row.pageId) + " " + row.control);
-        for (const ConverterConfig& base : {allOn(), Defaults(), outOfRange()}) {
+        for (const ConverterConfig& base : {AllOn(), Defaults(), outOfRange()}) {
             openOn(base, row.pageId);
             const QString before = ControlValue(row, view->page(), language);
             EXPECT_EQ(before.toStdString(), ShownValue(row, base, language).toStdString());
         }
-        const ConverterConfig base = allOn();
+        const ConverterConfig base = AllOn();
         const QString shownBefore = ShownValue(row, base, language);
         const std::vector<ConverterConfig> others = otherValues(row, base, language);
         ASSERT_FALSE(others.empty());

@@ -60,21 +60,6 @@ std::uint32_t number(const QString& text) {
     return ok ? value : 0;
 }
 
-// Every code and number non-empty, every switch on: the pages collect, and every edit takes keys.
-ConverterConfig allOn() {
-    ConverterConfig r = Defaults();
-    for (const ConfigField& f : kConfigFields) {
-        if (f.rules.editing == Editing::Page &&
-            (f.kind == FieldKind::CodeField || f.kind == FieldKind::CountedText)) {
-            SetCodeFieldText(r, f.offset, "1");
-        }
-    }
-    r.bytes[ConfigOffset::p11Select] = 0x01;
-    r.bytes[ConfigOffset::enableBits] = 0xFF;
-    r.bytes[ConfigOffset::enableBits2] = 0x01;
-    return r;
-}
-
 class FieldRulesAgreement : public ViewTest {
 protected:
     FilterEdit* edit(const EditOfField& e) { return control<FilterEdit>(e.control); }
@@ -102,7 +87,7 @@ TEST_F(FieldRulesAgreement, EveryFieldThePagesEditIsCheckedHere) {
 TEST_F(FieldRulesAgreement, EditsTakeTheFieldsCharactersAndLimit) {
     for (const EditOfField& e : kEdits) {
         SCOPED_TRACE(e.field);
-        openOn(allOn(), e.page);
+        openOn(AllOn(), e.page);
         FilterEdit* control = edit(e);
         ASSERT_NE(control, nullptr);
         const FieldRules& rules = field(e.field).rules;
@@ -125,7 +110,7 @@ TEST_F(FieldRulesAgreement, NumbersFollowTheTable) {
             if (stored > 255) {
                 continue;
             }
-            ConverterConfig base = allOn();
+            ConverterConfig base = AllOn();
             base.bytes[f.offset] = static_cast<std::uint8_t>(stored);
             openOn(base, e.page);
             EXPECT_EQ(number(edit(e)->text()), ShownNumber(base, f))
@@ -142,7 +127,7 @@ TEST_F(FieldRulesAgreement, NumbersFollowTheTable) {
             for (const bool leave : {true, false}) {
                 SCOPED_TRACE(std::string(e.field) + " typed '" + typed + "'" +
                              (leave ? " and left" : ""));
-                const ConverterConfig base = allOn();
+                const ConverterConfig base = AllOn();
                 openOn(base, e.page);
                 FilterEdit* control = edit(e);
                 control->clear();
@@ -180,7 +165,7 @@ TEST_F(FieldRulesAgreement, ChoicesFallBackAsTheTableSays) {
         const ConfigField& f = field(name);
         for (std::uint32_t stored = 0; stored <= 256; stored += stored < 12 ? 1 : 244) {
             SCOPED_TRACE(std::string(name) + " stored " + std::to_string(stored));
-            ConverterConfig base = allOn();
+            ConverterConfig base = AllOn();
             base.bytes[f.offset] = static_cast<std::uint8_t>(stored);
             openOn(base, page);
             ASSERT_TRUE(view->CollectPage());
@@ -196,7 +181,7 @@ TEST_F(FieldRulesAgreement, PagesChangeTheBitsTheTableGivesThemAndNoOthers) {
     for (const int page : kFlagPages) {
         for (const std::uint8_t start : {std::uint8_t{0x00}, std::uint8_t{0xFF}}) {
             SCOPED_TRACE("page " + std::to_string(page) + " from " + std::to_string(start));
-            ConverterConfig base = allOn();
+            ConverterConfig base = AllOn();
             for (const ConfigField& f : kConfigFields) {
                 if (f.rules.bits != 0) {
                     base.bytes[f.offset] = start;
@@ -239,7 +224,7 @@ TEST_F(FieldRulesAgreement, PagesChangeTheBitsTheTableGivesThemAndNoOthers) {
 TEST_F(FieldRulesAgreement, ABitThatNeedsAnotherIsClearedWithoutIt) {
     const ConfigField& flags = field("enableBits");
     ASSERT_NE(flags.rules.bitNeeds.bit, 0);
-    ConverterConfig base = allOn();
+    ConverterConfig base = AllOn();
     base.bytes[flags.offset] = flags.rules.bitNeeds.bit;
     openOn(base, 22);
     ASSERT_TRUE(view->CollectPage());
@@ -256,13 +241,13 @@ TEST_F(FieldRulesAgreement, SwitchesAndEmptyTexts) {
         }
         SCOPED_TRACE(e.field);
         const FieldSwitch& s = f.rules.fieldSwitch;
-        ConverterConfig base = allOn();
+        ConverterConfig base = AllOn();
         SetCodeFieldText(base, f.offset, "");
         openOn(base, e.page);
         EXPECT_EQ(edit(e)->isEnabled(), SwitchOn(base, f));
         EXPECT_EQ(view->CollectPage(), !s.mandatory);
 
-        base = allOn();
+        base = AllOn();
         base.bytes[s.offset] &= static_cast<std::uint8_t>(~s.mask);
         SetCodeFieldText(base, f.offset, "123");
         openOn(base, e.page);
@@ -277,7 +262,7 @@ TEST_F(FieldRulesAgreement, SwitchesAndEmptyTexts) {
     }
     // A number under a switch that is off shows and stores 0.
     const ConfigField& number = field("p11Number");
-    ConverterConfig base = allOn();
+    ConverterConfig base = AllOn();
     base.bytes[number.rules.fieldSwitch.offset] = 0;
     base.bytes[number.offset] = 12;
     openOn(base, 11);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/CodeField.h"
+#include "config/ConfigFields.h"
 #include "config/ConverterConfig.h"
 #include "configview/ConfigDocument.h"
 #include "configview/ConfigPage.h"
@@ -114,6 +116,22 @@ inline void leave(QWidget* edit) {
 inline ConverterConfig Defaults() {
     ConverterConfig r;
     ResetToDefaults(&r);
+    return r;
+}
+
+// Every switch on and every code and text filled: the pages collect, every edit takes keys and
+// each control can show each value.
+inline ConverterConfig AllOn() {
+    ConverterConfig r = Defaults();
+    for (const ConfigField& f : kConfigFields) {
+        if (f.rules.editing == Editing::Page &&
+            (f.kind == FieldKind::CodeField || f.kind == FieldKind::CountedText)) {
+            SetCodeFieldText(r, f.offset, "1");
+        }
+    }
+    r.bytes[ConfigOffset::p11Select] = 0x01;
+    r.bytes[ConfigOffset::enableBits] = 0xFF;
+    r.bytes[ConfigOffset::enableBits2] = 0x01;
     return r;
 }
 
